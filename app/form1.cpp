@@ -1,0 +1,100 @@
+#include "form1.h"
+
+#include <string>
+
+#include "fw/text.h"
+
+using fw::ansi;
+
+TForm1::Loaded::Loaded(fw::Form& form) { form.loadLayout("Form1.layout"); }
+
+TForm1::TForm1(device::KorvanFactory createDevice)
+    : fw::Form(nullptr),
+      loaded_(*this),
+      Label1(component<fw::Label>("Label1")),
+      Label2(component<fw::Label>("Label2")),
+      Label3(component<fw::Label>("Label3")),
+      Label4(component<fw::Label>("Label4")),
+      Label5(component<fw::Label>("Label5")),
+      Label9(component<fw::Label>("Label9")),
+      Label22(component<fw::Label>("Label22")),
+      Label24(component<fw::Label>("Label24")),
+      Label25(component<fw::Label>("Label25")),
+      PanoBox(component<fw::CheckBox>("PanoBox")),
+      BipBox(component<fw::CheckBox>("BipBox")),
+      ProgressBar1(component<fw::ProgressBar>("ProgressBar1")),
+      ProgressBar2(component<fw::ProgressBar>("ProgressBar2")),
+      ProgressBar3(component<fw::ProgressBar>("ProgressBar3")),
+      ProgressBar4(component<fw::ProgressBar>("ProgressBar4")),
+      Timer1(component<fw::Timer>("Timer1")),
+      Timer2(component<fw::Timer>("Timer2")),
+      ApplicationEvents1(component<fw::ApplicationEvents>("ApplicationEvents1")),
+      createDevice_(std::move(createDevice)) {
+  bindHandlers();
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  // The control's window lives inside ours: release it while our window is still there.
+  Korvan1.reset();
+}
+
+void TForm1::bindHandlers() {
+  onCloseQuery = [this](fw::Component& s, bool& canClose) { FormCloseQuery(s, canClose); };
+  Timer2.onTimer = [this](fw::Component& s) { Timer2Timer(s); };
+  ApplicationEvents1.onException = [this](fw::Component& s, std::exception_ptr e) {
+    ApplicationEvents1Exception(s, e);
+  };
+}
+
+void TForm1::FormCreate() {
+  setAutoSize(false);
+  setPosition(fw::FormPosition::ScreenCenter);
+  fw::Font windowFont = font();
+  windowFont.name = "Arial";
+  setFont(windowFont);
+  setAutoSize(true);
+  fw::Application::instance().processMessages();
+
+  processMutex_ = std::make_unique<fw::NamedMutex>(std::to_string(fw::currentProcessId()) + ".b..1");
+
+  callCounter_ = 0;
+  Label5.setCaption("0");
+
+  try {
+    setUpDevice();
+  } catch (...) {
+    Label5.setCaption("");
+    Label22.setCaption(ansi(u8"Dosyalar eksik."));
+    Label9.setCaption(ansi(u8"Kurulumu tamamlayınız."));
+  }
+  setAutoSize(true);
+}
+
+void TForm1::setUpDevice() {
+  Korvan1 = createDevice_(*this);
+  Korvan1->SetParent(*this);
+  Korvan1->SetTop(0);
+  Korvan1->Hide();
+  Korvan1->ExecuteCommand(u"test");
+  Korvan1->StartMonitoring();
+  for (fw::ProgressBar* bar : {&ProgressBar1, &ProgressBar2, &ProgressBar3, &ProgressBar4}) bar->setSmooth(true);
+}
+
+void TForm1::FormCloseQuery(fw::Component&, bool&) {
+  // Closing must always end the program: a device that fails to stop is reported like any
+  // other error, and the close goes on.
+  if (Korvan1) {
+    fw::Application::guard([this] { Korvan1->ExecuteCommand(u"test_stop"); });
+  }
+  if (processMutex_ && processMutex_->valid()) processMutex_->release();
+}
+
+void TForm1::Timer2Timer(fw::Component&) {
+  Timer2.setEnabled(false);
+  fw::Application::instance().bringToFront();
+}
+
+void TForm1::ApplicationEvents1Exception(fw::Component&, std::exception_ptr) {
+  // Errors that escape a handler are dropped: no message, no log.
+}

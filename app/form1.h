@@ -1,0 +1,60 @@
+// The main window: status area, option boxes, signal bars, and the device control's life.
+#pragma once
+
+#include <exception>
+#include <memory>
+
+#include "fw/application.h"
+#include "fw/controls.h"
+#include "fw/form.h"
+#include "fw/platform.h"
+#include "fw/timer.h"
+#include "korvan.h"
+
+class TForm1 : public fw::Form {
+  // Reads the layout before the component references below bind to it.
+  struct Loaded {
+    explicit Loaded(fw::Form& form);
+  } loaded_;
+
+ public:
+  explicit TForm1(device::KorvanFactory createDevice);
+  ~TForm1() override;
+
+  // Handlers, named after the component and the event.
+  void FormCreate();
+  void FormCloseQuery(fw::Component& Sender, bool& CanClose);
+  void Timer2Timer(fw::Component& Sender);
+  void ApplicationEvents1Exception(fw::Component& Sender, std::exception_ptr E);
+
+  device::TKorvan* korvan() const { return Korvan1.get(); }
+  int callCounter() const { return callCounter_; }
+
+  fw::Label& Label1;
+  fw::Label& Label2;
+  fw::Label& Label3;
+  fw::Label& Label4;
+  fw::Label& Label5;
+  fw::Label& Label9;
+  fw::Label& Label22;
+  fw::Label& Label24;
+  fw::Label& Label25;
+  fw::CheckBox& PanoBox;
+  fw::CheckBox& BipBox;
+  fw::ProgressBar& ProgressBar1;
+  fw::ProgressBar& ProgressBar2;
+  fw::ProgressBar& ProgressBar3;
+  fw::ProgressBar& ProgressBar4;
+  fw::Timer& Timer1;
+  fw::Timer& Timer2;
+  fw::ApplicationEvents& ApplicationEvents1;
+
+ private:
+  void setUpDevice();
+  void bindHandlers();
+
+  device::KorvanFactory createDevice_;
+  std::unique_ptr<device::TKorvan> Korvan1;
+  std::unique_ptr<fw::NamedMutex> processMutex_;
+  int callCounter_ = 0;
+};

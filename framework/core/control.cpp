@@ -1,0 +1,231 @@
+#include "fw/control.h"
+
+#include <algorithm>
+
+#include "fw/application.h"
+#include "fw/menu.h"
+
+namespace fw {
+
+Control::Control(Component* owner, Control* parent, WidgetKind kind, const WidgetStyle& style)
+    : Component(owner), parent_(parent) {
+  if (parent_) {
+    font_ = parent_->font_;
+    parent_->children_.push_back(this);
+  }
+  peer_ = createWidget(kind, *this, parent_ ? parent_->peer_.get() : nullptr, style);
+  peer_->setFont(font_);
+}
+
+Control::~Control() {
+  // Owned components hold windows inside ours: they go first.
+  destroyComponents();
+  if (parent_) std::erase(parent_->children_, this);
+}
+
+void Control::setName(std::string name) {
+  peer_->setName(name);
+  Component::setName(std::move(name));
+}
+
+const std::string& Control::caption() const { return caption_; }
+
+void Control::setCaption(const std::string& text) {
+  caption_ = text;
+  peer_->setText(text);
+  if (autoSize_ && !loading_) fitToContent();
+}
+
+void Control::setBoundsQuietly(const Rect& r) {
+  bounds_ = r;
+  peer_->setBounds(r);
+}
+
+void Control::setBounds(const Rect& r) {
+  if (r == bounds_) return;
+  const bool resized = r.width() != bounds_.width() || r.height() != bounds_.height();
+  setBoundsQuietly(r);
+  if (resized && !loading_) realign();
+  if (parent_ && align_ != Align::None && !loading_) parent_->realign();
+}
+
+void Control::setVisible(bool v) {
+  visible_ = v;
+  peer_->setVisible(v);
+}
+
+void Control::setEnabled(bool e) {
+  enabled_ = e;
+  peer_->setEnabled(e);
+}
+
+void Control::setFont(const Font& f) {
+  parentFont_ = false;
+  inheritFont(f);
+}
+
+void Control::inheritFont(const Font& f) {
+  font_ = f;
+  peer_->setFont(f);
+  for (Control* c : children_)
+    if (c->parentFont_) c->inheritFont(f);
+  if (autoSize_ && !loading_) fitToContent();
+}
+
+void Control::setColor(std::uint32_t c) { peer_->setColor(c); }
+
+void Control::setHint(const std::string& hint) {
+  hint_ = hint;
+  peer_->setHint(hint_, showHint_);
+}
+
+void Control::setShowHint(bool show) {
+  showHint_ = show;
+  peer_->setHint(hint_, showHint_);
+}
+
+void Control::setAlign(Align a) {
+  align_ = a;
+  if (parent_ && !loading_) parent_->realign();
+}
+
+void Control::setAutoSize(bool on) {
+  autoSize_ = on;
+  if (on && !loading_) fitToContent();
+}
+
+Rect Control::alignRect() const {
+  const Size client = peer_->clientSize();
+  return {0, 0, client.width, client.height};
+}
+
+void Control::realign() {
+  Rect area = alignRect();
+  for (Control* c : children_) {
+    if (!c->visible_ || c->align_ == Align::None) continue;
+    const Rect b = c->bounds_;
+    Rect placed;
+    switch (c->align_) {
+      case Align::Top:
+        placed = {area.left, area.top, area.right, area.top + b.height()};
+        area.top = placed.bottom;
+        break;
+      case Align::Bottom:
+        placed = {area.left, area.bottom - b.height(), area.right, area.bottom};
+        area.bottom = placed.top;
+        break;
+      case Align::Left:
+        placed = {area.left, area.top, area.left + b.width(), area.bottom};
+        area.left = placed.right;
+        break;
+      case Align::Right:
+        placed = {area.right - b.width(), area.top, area.right, area.bottom};
+        area.right = placed.left;
+        break;
+      case Align::Client:
+        placed = area;
+        break;
+      case Align::None:
+        break;
+    }
+    if (placed != c->bounds_) {
+      c->setBoundsQuietly(placed);
+      c->realign();
+    }
+  }
+}
+
+void Control::handleClick() {
+  if (onClick) onClick(*this);
+}
+
+void Control::handleMouseUp(MouseButton button, Point at) {
+  if (onMouseUp) onMouseUp(*this, button, at);
+}
+
+void Control::handleContextMenu(Point screen) {
+  if (popupMenu_) popupMenu_->popup(screen);
+}
+
+void Control::handleResize() { realign(); }
+
+void Control::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
+  const std::string& k = p.key;
+  if (k == "Left") {
+    setLeft(ctx.scaled(p));
+  } else if (k == "Top") {
+    setTop(ctx.scaled(p));
+  } else if (k == "Width") {
+    setWidth(ctx.scaled(p));
+  } else if (k == "Height") {
+    setHeight(ctx.scaled(p));
+  } else if (k == "Caption") {
+    setCaption(ctx.text(p));
+  } else if (k == "Visible") {
+    setVisible(ctx.boolean(p));
+  } else if (k == "Enabled") {
+    setEnabled(ctx.boolean(p));
+  } else if (k == "Hint") {
+    setHint(ctx.text(p));
+  } else if (k == "ShowHint") {
+    setShowHint(ctx.boolean(p));
+  } else if (k == "AutoSize") {
+    setAutoSize(ctx.boolean(p));
+  } else if (k == "Cursor") {
+    setCursor(ctx.integer(p));
+  } else if (k == "TabOrder") {
+    ctx.integer(p);  // creation order is the tab order
+  } else if (k == "Color") {
+    setColor(p.value.kind == LayoutValue::Kind::Integer
+                 ? static_cast<std::uint32_t>(ctx.integer(p))
+                 : ctx.choice<std::uint32_t>(p, {{"clBtnFace", clBtnFace}, {"clWindow", clWindow}, {"clWhite", clWhite}}));
+  } else if (k == "Align") {
+    setAlign(ctx.choice<Align>(p, {{"alNone", Align::None},
+                                   {"alTop", Align::Top},
+                                   {"alBottom", Align::Bottom},
+                                   {"alLeft", Align::Left},
+                                   {"alRight", Align::Right},
+                                   {"alClient", Align::Client}}));
+  } else if (k == "ParentFont") {
+    parentFont_ = ctx.boolean(p);
+  } else if (k == "PopupMenu") {
+    const std::string name = ctx.identifier(p);
+    auto* menu = ctx.form ? dynamic_cast<PopupMenu*>(ctx.form->findComponent(name)) : nullptr;
+    if (!menu) ctx.fail(p, "no popup menu '" + name + "' is declared before this component");
+    setPopupMenu(menu);
+  } else if (k.starts_with("Font.")) {
+    Font f = font_;
+    if (k == "Font.Name") {
+      f.name = ctx.text(p);
+    } else if (k == "Font.Height") {
+      f.height = ctx.scaled(p);
+    } else if (k == "Font.Charset") {
+      f.charset = ctx.choice<int>(p, {{"DEFAULT_CHARSET", kDefaultCharset},
+                                      {"ANSI_CHARSET", kAnsiCharset},
+                                      {"TURKISH_CHARSET", kTurkishCharset}});
+    } else if (k == "Font.Color") {
+      f.color = ctx.choice<Color>(p, {{"clWindowText", clWindowText}, {"clHotLight", clHotLight},
+                                      {"clRed", clRed}, {"clBlack", clBlack}});
+    } else if (k == "Font.Style") {
+      f.bold = f.italic = f.underline = false;
+      for (const auto& s : ctx.set(p)) {
+        if (s == "fsBold") f.bold = true;
+        else if (s == "fsItalic") f.italic = true;
+        else if (s == "fsUnderline") f.underline = true;
+        else ctx.fail(p, "'" + s + "' is not a font style");
+      }
+    } else {
+      Component::applyProperty(p, ctx);
+    }
+    setFont(f);
+  } else {
+    Component::applyProperty(p, ctx);
+  }
+}
+
+void Control::loaded() {
+  loading_ = false;
+  if (autoSize_) fitToContent();
+}
+
+}  // namespace fw

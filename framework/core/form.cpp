@@ -1,0 +1,149 @@
+#include "fw/form.h"
+
+#include <algorithm>
+
+#include "fw/application.h"
+#include "fw/controls.h"
+#include "fw/menu.h"
+
+namespace fw {
+
+Form::Form(Component* owner) : Control(owner, nullptr, WidgetKind::Form) {
+  setVisible(false);
+  dpi_ = backend::screenDpi();
+}
+
+Form::~Form() = default;
+
+void Form::loadLayout(const std::string& resourceName) {
+  const LayoutNode root = parseLayout(backend::loadLayoutText(resourceName), resourceName);
+  LoadContext ctx{resourceName, dpi_, this};
+  setName(root.name);
+  for (const auto& p : root.properties) applyProperty(p, ctx);
+  loadChildren(root, this, ctx);
+  // End of loading, in creation order, the form last.
+  for (const auto& c : components()) c->loaded();
+  loaded();
+}
+
+void Form::loadChildren(const LayoutNode& node, Control* parent, LoadContext& ctx) {
+  for (const LayoutNode& child : node.children) {
+    auto component = ClassRegistry::instance().create(child.className, this, parent);
+    if (!component) throw LayoutError(ctx.file, child.line, "", "unknown class '" + child.className + "'");
+    component->setName(child.name);
+    Component& c = adopt(std::move(component));
+    for (const auto& p : child.properties) c.applyProperty(p, ctx);
+    if (auto* control = dynamic_cast<Control*>(&c)) {
+      loadChildren(child, control, ctx);
+    } else if (auto* menu = dynamic_cast<Menu*>(&c)) {
+      for (const LayoutNode& itemNode : child.children) {
+        auto item = std::make_unique<MenuItem>(this);
+        if (itemNode.className != "TMenuItem")
+          throw LayoutError(ctx.file, itemNode.line, "", "a menu holds only TMenuItem");
+        item->setName(itemNode.name);
+        MenuItem& ref = adopt(std::move(item));
+        for (const auto& p : itemNode.properties) ref.applyProperty(p, ctx);
+        menu->addItem(ref);
+      }
+    } else if (!child.children.empty()) {
+      throw LayoutError(ctx.file, child.children.front().line, "", "'" + child.name + "' cannot hold components");
+    }
+  }
+}
+
+void Form::setMenu(MainMenu* menu) {
+  menu_ = menu;
+  peer().setMenu(menu ? &menu->items() : nullptr);
+}
+
+void Form::setPosition(FormPosition p) { position_ = p; }
+
+void Form::setClientSize(Size s) {
+  designClient_ = s;
+  peer().setClientSize(s);
+  setBoundsQuietly(peer().bounds());
+}
+
+void Form::close() {
+  if (!handleCloseRequest()) return;
+  if (this == Application::instance().mainForm()) {
+    closed_ = true;
+    hide();
+    backend::quit();
+  } else {
+    hide();
+  }
+}
+
+bool Form::handleCloseRequest() {
+  bool canClose = true;
+  // An error in the handler is reported like any other and does not keep the window open.
+  if (onCloseQuery) Application::guard([&] { onCloseQuery(*this, canClose); });
+  return canClose;
+}
+
+void Form::handleShown() {
+  // Pictures are decoded when their window is first seen, not at start-up.
+  std::vector<const Control*> pending{this};
+  while (!pending.empty()) {
+    const Control* c = pending.back();
+    pending.pop_back();
+    for (Control* child : c->children()) {
+      if (auto* image = dynamic_cast<Image*>(child)) image->ensurePicture();
+      pending.push_back(child);
+    }
+  }
+  if (onShow) onShow(*this);
+}
+
+void Form::handleKeyPress(char& key) {
+  if (onKeyPress) onKeyPress(*this, key);
+}
+
+void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
+  const std::string& k = p.key;
+  if (k == "ClientWidth") {
+    setClientSize({ctx.scaled(p), clientSize().height});
+  } else if (k == "ClientHeight") {
+    setClientSize({clientSize().width, ctx.scaled(p)});
+  } else if (k == "Position") {
+    setPosition(ctx.choice<FormPosition>(p, {{"poDesigned", FormPosition::Designed},
+                                             {"poDefault", FormPosition::Default},
+                                             {"poDefaultPosOnly", FormPosition::DefaultPosOnly},
+                                             {"poScreenCenter", FormPosition::ScreenCenter}}));
+  } else if (k == "KeyPreview") {
+    keyPreview_ = ctx.boolean(p);
+  } else if (k == "Scaled" || k == "AutoScroll") {
+    ctx.boolean(p);  // forms always scale to the screen and never scroll
+  } else if (k == "Icon") {
+    peer().setIcon(ctx.identifier(p));
+  } else if (k == "Menu") {
+    const std::string name = ctx.identifier(p);
+    auto* menu = dynamic_cast<MainMenu*>(findComponent(name));
+    if (!menu) ctx.fail(p, "no main menu '" + name + "' is declared before this property");
+    setMenu(menu);
+  } else {
+    Control::applyProperty(p, ctx);
+  }
+}
+
+void Form::fitToContent() {
+  Size extent;
+  for (const Control* c : children()) {
+    if (!c->visible()) continue;
+    extent.width = std::max(extent.width, c->bounds().right);
+    extent.height = std::max(extent.height, c->bounds().bottom);
+  }
+  setClientSize(extent);
+}
+
+void Form::loaded() {
+  realign();
+  Control::loaded();
+  if (position_ == FormPosition::ScreenCenter) {
+    peer().centerOnScreen();
+    setBoundsQuietly(peer().bounds());
+  }
+}
+
+}  // namespace fw

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fw/form.h"
+
+namespace fw {
+
+// The application: title, forms in creation order (the first is the main form), the message
+// loop, and the one place where errors that escape a handler end up.
+class Application {
+ public:
+  static Application& instance();
+
+  void initialize();
+  const std::string& title() const { return title_; }
+  void setTitle(std::string title);
+
+  template <class F, class... Args>
+  F& createForm(Args&&... args) {
+    auto form = std::make_unique<F>(std::forward<Args>(args)...);
+    F& ref = *form;
+    forms_.push_back(std::move(form));
+    return ref;
+  }
+  Form* mainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
+  void run();
+  void processMessages();
+  void bringToFront();
+  void terminate();  // ends the loop; forms are destroyed, newest first
+
+  // Runs a handler; an error it raises goes to onException (or is dropped when unset).
+  static void guard(const std::function<void()>& handler);
+  std::function<void(std::exception_ptr)> onException;
+
+ private:
+  std::string title_;
+  std::vector<std::unique_ptr<Form>> forms_;
+};
+
+// Application-wide events placed on a form: while it lives, errors that escape any handler go
+// to its exception event instead of the default report.
+class ApplicationEvents : public Component {
+ public:
+  explicit ApplicationEvents(Component* owner);
+  ~ApplicationEvents() override;
+  std::function<void(Component& sender, std::exception_ptr error)> onException;
+};
+
+}  // namespace fw

@@ -1,0 +1,105 @@
+// The seam between the framework's platform-free controls and a window system. Two backends
+// implement it: win32 (the shipped one) and headless (in memory, for native tests). The
+// backend is chosen at link time; nothing above the framework includes this header.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fw/font.h"
+#include "fw/geometry.h"
+
+namespace fw {
+
+class Canvas;
+class Control;
+class Form;
+class MenuItem;
+
+enum class WidgetKind { Form, Label, CheckBox, ProgressBar, GroupBox, StatusBar, Memo, Button, Image, Edit, Custom };
+
+// Options fixed when a widget is created.
+struct WidgetStyle {
+  bool readOnly = false;
+  bool border = true;
+  bool smooth = false;
+  bool keyPreview = false;
+};
+
+// Decoded picture: 32-bit pixels, 0x00RRGGBB, top row first.
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+// One native window. Coordinates are client coordinates of the parent; a form's bounds are
+// screen coordinates of its outer frame.
+class WidgetPeer {
+ public:
+  virtual ~WidgetPeer() = default;
+
+  virtual void setName(const std::string& name) = 0;  // the component's name, for tools and tests
+  virtual void setText(const std::string& text) = 0;  // Windows-1254
+  virtual std::string text() const = 0;
+  virtual void setBounds(const Rect& r) = 0;
+  virtual Rect bounds() const = 0;
+  virtual Size clientSize() const = 0;
+  virtual void setClientSize(Size s) = 0;
+  virtual void setVisible(bool visible) = 0;
+  virtual bool visible() const = 0;
+  virtual void setEnabled(bool enabled) = 0;
+  virtual void setFont(const Font& font) = 0;
+  virtual void setColor(std::uint32_t color) = 0;
+  virtual void setHint(const std::string& hint, bool show) = 0;
+  virtual Size measureText(const std::string& text) const = 0;
+  virtual void bringToFront() = 0;
+  virtual void setFocus() = 0;
+  virtual void invalidate() = 0;
+
+  // Kind-specific; other kinds ignore them.
+  virtual void setChecked(bool checked) = 0;
+  virtual bool checked() const = 0;
+  virtual void setRange(int min, int max) = 0;
+  virtual void setPosition(int position) = 0;
+  virtual void setSmooth(bool smooth) = 0;
+  virtual int position() const = 0;
+  virtual void setPicture(std::shared_ptr<const Bitmap> picture) = 0;
+  virtual void setMenu(const std::vector<MenuItem*>* items) = 0;  // forms: the menu bar
+  virtual void setIcon(const std::string& resource) = 0;          // forms
+  virtual void centerOnScreen() = 0;                              // forms
+};
+
+std::unique_ptr<WidgetPeer> createWidget(WidgetKind kind, Control& control, WidgetPeer* parent, const WidgetStyle& style);
+
+namespace backend {
+
+// Application services.
+void initialize();
+void setApplicationTitle(const std::string& title);
+void runMessageLoop(const std::function<bool()>& mainFormAlive);
+void processMessages();
+void quit();
+void bringApplicationToFront();
+int screenDpi();
+Size screenSize();
+std::string loadLayoutText(const std::string& name);  // UTF-8 text of a stored layout
+std::shared_ptr<const Bitmap> loadPicture(const std::string& name);
+void showPopupMenu(const std::vector<MenuItem*>& items, Point screen);
+Point cursorPos();
+// The default report of an error that escaped a handler (no application events installed).
+void reportError(const std::string& message);
+
+// Timers: the callback runs on the GUI thread from the message loop.
+std::uintptr_t startTimer(unsigned intervalMs, std::function<void()> tick);
+void stopTimer(std::uintptr_t id);
+
+// Text clipboard.
+bool setClipboardText(const std::string& text);
+std::string clipboardText();
+
+}  // namespace backend
+}  // namespace fw

@@ -1,0 +1,117 @@
+// Controls: components with a native window, placed inside a parent control.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fw/backend.h"
+#include "fw/component.h"
+#include "fw/font.h"
+#include "fw/geometry.h"
+
+namespace fw {
+
+class PopupMenu;
+
+enum class Align { None, Top, Bottom, Left, Right, Client };
+enum class MouseButton { Left, Right, Middle };
+
+using NotifyEvent = std::function<void(Component& sender)>;
+using KeyPressEvent = std::function<void(Component& sender, char& key)>;
+using MouseEvent = std::function<void(Component& sender, MouseButton button, Point at)>;
+
+class Control : public Component {
+ public:
+  Control(Component* owner, Control* parent, WidgetKind kind, const WidgetStyle& style = {});
+  ~Control() override;
+
+  void setName(std::string name) override;
+  Control* parent() const { return parent_; }
+  const std::vector<Control*>& children() const { return children_; }
+  WidgetPeer& peer() const { return *peer_; }
+
+  Rect bounds() const { return bounds_; }
+  void setBounds(const Rect& r);
+  int left() const { return bounds_.left; }
+  int top() const { return bounds_.top; }
+  int width() const { return bounds_.width(); }
+  int height() const { return bounds_.height(); }
+  void setLeft(int v) { setBounds(bounds_.offset(v - bounds_.left, 0)); }
+  void setTop(int v) { setBounds(bounds_.offset(0, v - bounds_.top)); }
+  void setWidth(int v) { setBounds({bounds_.left, bounds_.top, bounds_.left + v, bounds_.bottom}); }
+  void setHeight(int v) { setBounds({bounds_.left, bounds_.top, bounds_.right, bounds_.top + v}); }
+  Size clientSize() const { return peer_->clientSize(); }
+
+  const std::string& caption() const;
+  void setCaption(const std::string& text);  // Windows-1254
+  std::string text() const { return peer_->text(); }
+
+  bool visible() const { return visible_; }
+  void setVisible(bool v);
+  void show() { setVisible(true); }
+  void hide() { setVisible(false); }
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool e);
+
+  const Font& font() const { return font_; }
+  void setFont(const Font& f);
+  void setColor(std::uint32_t c);
+  void setHint(const std::string& hint);
+  void setShowHint(bool show);
+  Align align() const { return align_; }
+  void setAlign(Align a);
+  bool autoSize() const { return autoSize_; }
+  void setAutoSize(bool on);
+  PopupMenu* popupMenu() const { return popupMenu_; }
+  void setPopupMenu(PopupMenu* menu) { popupMenu_ = menu; }
+  int cursor() const { return cursor_; }
+  void setCursor(int c) { cursor_ = c; }
+  void bringToFront() { peer_->bringToFront(); }
+  void setFocus() { peer_->setFocus(); }
+
+  // Lays the aligned children out in the alignment area, in creation order.
+  void realign();
+  // The part of the client area that aligned children share.
+  virtual Rect alignRect() const;
+
+  NotifyEvent onClick;
+  MouseEvent onMouseUp;
+
+  // Called by the backend on the GUI thread.
+  virtual void handleClick();
+  virtual void handleMouseUp(MouseButton button, Point at);
+  virtual void handleContextMenu(Point screen);
+  virtual void handleResize();
+
+  void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
+  void loaded() override;
+
+ protected:
+  // Sizes the control to its content (labels); called when automatic sizing is on.
+  virtual void fitToContent() {}
+  void setBoundsQuietly(const Rect& r);
+
+ private:
+  void inheritFont(const Font& f);
+
+  Control* parent_;
+  std::vector<Control*> children_;
+  std::unique_ptr<WidgetPeer> peer_;
+  Rect bounds_;
+  std::string caption_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  bool parentFont_ = true;
+  bool autoSize_ = false;
+  bool loading_ = true;
+  bool showHint_ = false;
+  std::string hint_;
+  Font font_;
+  Align align_ = Align::None;
+  PopupMenu* popupMenu_ = nullptr;
+  int cursor_ = 0;
+};
+
+}  // namespace fw

@@ -1,0 +1,65 @@
+// Top-level windows built from stored layouts.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "fw/control.h"
+
+namespace fw {
+
+class MainMenu;
+
+enum class FormPosition { Designed, Default, DefaultPosOnly, ScreenCenter };
+
+using CloseQueryEvent = std::function<void(Component& sender, bool& canClose)>;
+
+class Form : public Control {
+ public:
+  explicit Form(Component* owner);
+  ~Form() override;
+
+  // Reads the stored layout: the form's own properties, then each component created by class
+  // name with its properties applied, then the end-of-loading step of each. Throws LayoutError.
+  void loadLayout(const std::string& resourceName);
+
+  // Asks to close: runs the close request; a main form that closes ends the message loop,
+  // any other form is hidden.
+  void close();
+  bool keyPreview() const { return keyPreview_; }
+  MainMenu* menu() const { return menu_; }
+  void setMenu(MainMenu* menu);
+  FormPosition position() const { return position_; }
+  void setPosition(FormPosition p);
+  Size designClientSize() const { return designClient_; }
+  void setClientSize(Size s);
+  int dpi() const { return dpi_; }
+
+  CloseQueryEvent onCloseQuery;
+  NotifyEvent onShow;
+  KeyPressEvent onKeyPress;
+
+  // Called by the backend.
+  bool handleCloseRequest();  // true when the window may close
+  virtual void handleShown();
+  void handleKeyPress(char& key);
+  bool closed() const { return closed_; }
+
+  void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
+  void loaded() override;
+
+ protected:
+  void fitToContent() override;
+
+ private:
+  void loadChildren(const LayoutNode& node, Control* parent, LoadContext& ctx);
+
+  MainMenu* menu_ = nullptr;
+  FormPosition position_ = FormPosition::Designed;
+  Size designClient_;
+  bool keyPreview_ = false;
+  bool closed_ = false;
+  int dpi_ = 114;
+};
+
+}  // namespace fw

@@ -1,0 +1,55 @@
+// Kernel and desktop services that are not windows: clipboard, named mutexes, threads.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace fw {
+
+// Text clipboard; text is Windows-1254.
+namespace clipboard {
+bool setText(const std::string& text);
+std::string text();
+}  // namespace clipboard
+
+// A named kernel mutex, opened if it exists, created otherwise (not owned). Owns its handle.
+class NamedMutex {
+ public:
+  explicit NamedMutex(const std::string& name);
+  ~NamedMutex();
+  NamedMutex(const NamedMutex&) = delete;
+  NamedMutex& operator=(const NamedMutex&) = delete;
+  bool valid() const { return handle_ != nullptr; }
+  enum class Wait { Acquired, Abandoned, TimedOut, Failed };
+  Wait wait(unsigned timeoutMs);
+  bool release();
+  void* nativeHandle() const { return handle_; }
+
+ private:
+  void* handle_ = nullptr;
+  bool held_ = false;  // the headless backend's stand-in for the kernel's owner record
+};
+
+// A thread created suspended, started explicitly, that frees itself when its body ends.
+// Give it a small stack: alert tones may come in floods.
+class Thread {
+ public:
+  virtual ~Thread() = default;
+  // Starts the body; ownership passes to the thread, which deletes itself at the end.
+  static void start(std::unique_ptr<Thread> thread, unsigned stackBytes = 64 * 1024);
+
+ protected:
+  virtual void execute() = 0;
+
+ public:
+  static void runFromEntry(void* self);  // the backend's thread entry
+
+ private:
+  static void runAndFree(Thread* t);
+};
+
+void sleepMs(unsigned ms);
+unsigned currentProcessId();
+
+}  // namespace fw

@@ -1,0 +1,243 @@
+// Application services of the win32 backend: the message loop, timers, resources, the
+// clipboard, popup menus and the default error report.
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "fw/application.h"
+#include "fw/menu.h"
+#include "fw/platform.h"
+#include "fw/text.h"
+#include "handles.h"
+#include "internal.h"
+
+namespace fw::win32 {
+namespace {
+
+constexpr wchar_t kMessageClass[] = L"ZelvoraApplication";
+constexpr UINT kFirstPopupId = 1;
+
+struct TimerEntry {
+  UINT_PTR id;
+  std::function<void()> tick;
+};
+
+struct AppState {
+  UniqueWindow messageWindow;
+  std::vector<TimerEntry> timers;  // few, looked up by id on each tick
+  UINT_PTR nextTimer = 1;
+  bool quitting = false;
+};
+
+AppState& app() {
+  static AppState s;
+  return s;
+}
+
+LRESULT CALLBACK messageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER) {
+    for (const TimerEntry& t : app().timers) {
+      if (t.id != wp) continue;
+      auto tick = t.tick;  // the tick may stop this very timer
+      Application::guard(tick);
+      return 0;
+    }
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void createMessageWindow() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.hInstance = instance();
+  wc.lpfnWndProc = messageProc;
+  wc.lpszClassName = kMessageClass;
+  RegisterClassExW(&wc);
+  const std::wstring title = wide(Application::instance().title());
+  app().messageWindow.reset(
+      CreateWindowExW(0, kMessageClass, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance(), nullptr));
+  if (!app().messageWindow)
+    throw std::runtime_error("the application window could not be created (error " + std::to_string(GetLastError()) + ")");
+}
+
+}  // namespace
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+HWND messageWindow() { return app().messageWindow.get(); }
+
+std::wstring wide(std::string_view cp1254) {
+  const std::u16string u = toUtf16(cp1254);
+  return {u.begin(), u.end()};
+}
+
+std::string narrow(std::wstring_view text) {
+  return fromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+COLORREF toColorRef(Color c) { return isSystemColor(c) ? GetSysColor(systemColorIndex(c)) : c; }
+
+HBRUSH systemBrush(Color c) {
+  return isSystemColor(c) ? GetSysColorBrush(systemColorIndex(c)) : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+}  // namespace fw::win32
+
+namespace fw {
+
+using namespace fw::win32;
+
+Color resolveColor(Color c) { return isSystemColor(c) ? GetSysColor(systemColorIndex(c)) : c; }
+
+namespace backend {
+
+void initialize() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&icc);
+  // ActiveX controls need a single-threaded apartment with OLE.
+  const HRESULT hr = OleInitialize(nullptr);
+  if (FAILED(hr)) throw std::runtime_error("OLE could not be initialised");
+  registerWindowClasses();
+  createMessageWindow();
+}
+
+void setApplicationTitle(const std::string& title) {
+  SetWindowTextW(messageWindow(), wide(title).c_str());
+}
+
+void runMessageLoop(const std::function<bool()>& mainFormAlive) {
+  MSG msg;
+  while (mainFormAlive() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (previewCharacter(msg)) continue;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (root && widgetOf(root) && IsDialogMessageW(root, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void processMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the loop
+      return;
+    }
+    if (previewCharacter(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void quit() { PostQuitMessage(0); }
+
+void bringApplicationToFront() {
+  if (Form* main = Application::instance().mainForm()) main->bringToFront();
+}
+
+int screenDpi() {
+  WindowDC dc(nullptr);
+  return GetDeviceCaps(dc.get(), LOGPIXELSY);
+}
+
+Size screenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+std::string loadLayoutText(const std::string& name) {
+  const std::wstring id = wide(name);
+  HRSRC res = FindResourceW(instance(), id.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+  HGLOBAL data = res ? LoadResource(instance(), res) : nullptr;
+  if (!data) throw std::runtime_error("the stored layout '" + name + "' is missing from the program");
+  return {static_cast<const char*>(LockResource(data)), SizeofResource(instance(), res)};
+}
+
+void showPopupMenu(const std::vector<MenuItem*>& items, Point screen) {
+  UniqueMenu menu(CreatePopupMenu());
+  UINT id = kFirstPopupId;
+  for (MenuItem* item : items) AppendMenuW(menu.get(), MF_STRING, id++, wide(item->caption()).c_str());
+  HWND owner = messageWindow();
+  // Without the foreground the menu would not close when the user clicks elsewhere.
+  SetForegroundWindow(owner);
+  const UINT chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
+  PostMessageW(owner, WM_NULL, 0, 0);
+  if (chosen >= kFirstPopupId && chosen - kFirstPopupId < items.size()) {
+    MenuItem* item = items[chosen - kFirstPopupId];
+    Application::guard([item] { item->click(); });
+  }
+}
+
+Point cursorPos() {
+  POINT p;
+  GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+void reportError(const std::string& message) {
+  const std::wstring title = wide(Application::instance().title());
+  MessageBoxW(nullptr, wide(message).c_str(), title.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+std::uintptr_t startTimer(unsigned intervalMs, std::function<void()> tick) {
+  const UINT_PTR id = app().nextTimer++;
+  if (!SetTimer(messageWindow(), id, intervalMs, nullptr)) throw std::runtime_error("no timer could be set");
+  app().timers.push_back({id, std::move(tick)});
+  return id;
+}
+
+void stopTimer(std::uintptr_t id) {
+  KillTimer(messageWindow(), id);
+  std::erase_if(app().timers, [id](const TimerEntry& t) { return t.id == id; });
+}
+
+namespace {
+// Another program may hold the clipboard for a moment: try a few times.
+bool openClipboard() {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (OpenClipboard(messageWindow())) return true;
+    Sleep(10);
+  }
+  return false;
+}
+}  // namespace
+
+bool setClipboardText(const std::string& text) {
+  const std::wstring w = wide(text);
+  if (!openClipboard()) return false;
+  bool ok = false;
+  if (EmptyClipboard()) {
+    const SIZE_T bytes = (w.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+      memcpy(GlobalLock(mem), w.c_str(), bytes);
+      GlobalUnlock(mem);
+      ok = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+      if (!ok) GlobalFree(mem);
+    }
+  }
+  CloseClipboard();
+  return ok;
+}
+
+std::string clipboardText() {
+  if (!openClipboard()) return {};
+  std::string text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      const size_t units = GlobalSize(data) / sizeof(wchar_t);
+      text = narrow(std::wstring_view(p, wcsnlen(p, units)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+}  // namespace backend
+
+namespace clipboard {
+bool setText(const std::string& text) { return backend::setClipboardText(text); }
+std::string text() { return backend::clipboardText(); }
+}  // namespace clipboard
+
+}  // namespace fw

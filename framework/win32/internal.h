@@ -1,0 +1,25 @@
+// Shared between the win32 backend's files.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "fw/backend.h"
+#include "fw/win32.h"
+
+namespace fw::win32 {
+
+class Win32Widget;
+
+// The widget behind a window this backend created; null for foreign windows.
+Win32Widget* widgetOf(HWND hwnd);
+HINSTANCE instance();
+void registerWindowClasses();
+// Key preview: gives a form that asks for it the characters typed in any of its controls.
+// True when the form consumed the character.
+bool previewCharacter(const MSG& msg);
+HBRUSH systemBrush(Color c);
+COLORREF toColorRef(Color c);
+
+}  // namespace fw::win32

@@ -1,0 +1,53 @@
+// Kernel services: named mutexes, self-freeing threads.
+#include <windows.h>
+#include <process.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "fw/platform.h"
+
+namespace fw {
+
+NamedMutex::NamedMutex(const std::string& name) {
+  handle_ = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str());
+  if (!handle_) handle_ = CreateMutexA(nullptr, FALSE, name.c_str());
+}
+
+NamedMutex::~NamedMutex() {
+  if (handle_) CloseHandle(handle_);
+}
+
+NamedMutex::Wait NamedMutex::wait(unsigned timeoutMs) {
+  switch (WaitForSingleObject(handle_, timeoutMs)) {
+    case WAIT_OBJECT_0: return Wait::Acquired;
+    case WAIT_ABANDONED: return Wait::Abandoned;
+    case WAIT_TIMEOUT: return Wait::TimedOut;
+    default: return Wait::Failed;
+  }
+}
+
+bool NamedMutex::release() { return handle_ && ReleaseMutex(handle_); }
+
+namespace {
+unsigned __stdcall threadEntry(void* arg) {
+  Thread::runFromEntry(arg);
+  return 0;
+}
+}  // namespace
+
+void Thread::start(std::unique_ptr<Thread> thread, unsigned stackBytes) {
+  Thread* raw = thread.release();
+  // The stack size is a reservation, so a flood of short threads costs address space lightly.
+  const uintptr_t h = _beginthreadex(nullptr, stackBytes, threadEntry, raw, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (!h) {
+    delete raw;
+    throw std::runtime_error("a thread could not be started");
+  }
+  CloseHandle(reinterpret_cast<HANDLE>(h));
+}
+
+void sleepMs(unsigned ms) { Sleep(ms); }
+unsigned currentProcessId() { return GetCurrentProcessId(); }
+
+}  // namespace fw

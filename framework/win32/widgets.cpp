@@ -1,0 +1,483 @@
+// Native windows for the framework's controls.
+#include <windows.h>
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "fw/application.h"
+#include "fw/controls.h"
+#include "fw/form.h"
+#include "fw/menu.h"
+#include "handles.h"
+#include "internal.h"
+
+namespace fw::win32 {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"ZelvoraForm";
+constexpr wchar_t kImageClass[] = L"ZelvoraImage";
+constexpr wchar_t kCustomClass[] = L"ZelvoraControl";
+constexpr wchar_t kPeerProp[] = L"Zelvora.Peer";
+// The component's name as a global atom, so that another program (the tests) can find a
+// control by name.
+constexpr wchar_t kNameProp[] = L"Zelvora.Name";
+constexpr UINT kFirstMenuId = 1000;
+
+LRESULT CALLBACK formProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK imageProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK childSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+}  // namespace
+
+class Win32Widget final : public WidgetPeer {
+ public:
+  Win32Widget(WidgetKind kind, Control& control, Win32Widget* parent, const WidgetStyle& style)
+      : kind_(kind), control_(control), parent_(parent) {
+    create(style);
+  }
+  ~Win32Widget() override {
+    if (ATOM atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd_.get(), kNameProp)))) {
+      RemovePropW(hwnd_.get(), kNameProp);
+      GlobalDeleteAtom(atom);
+    }
+    RemovePropW(hwnd_.get(), kPeerProp);
+    if (kind_ != WidgetKind::Form) RemoveWindowSubclass(hwnd_.get(), childSubclass, 0);
+    if (kind_ == WidgetKind::Form) SetMenu(hwnd_.get(), nullptr);
+  }
+
+  HWND hwnd() const { return hwnd_.get(); }
+  Control& control() const { return control_; }
+  WidgetKind kind() const { return kind_; }
+
+  void setName(const std::string& name) override {
+    if (ATOM old = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd(), kNameProp)))) GlobalDeleteAtom(old);
+    const ATOM atom = GlobalAddAtomW(wide(name).c_str());
+    SetPropW(hwnd(), kNameProp, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
+  }
+
+  void setText(const std::string& text) override {
+    if (kind_ == WidgetKind::StatusBar) {
+      SendMessageW(hwnd(), SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(wide(text).c_str()));
+    } else {
+      SetWindowTextW(hwnd(), wide(text).c_str());
+    }
+    if (kind_ == WidgetKind::GroupBox || kind_ == WidgetKind::Label) InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+  std::string text() const override {
+    const int length = GetWindowTextLengthW(hwnd());
+    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+    buffer.resize(static_cast<size_t>(GetWindowTextW(hwnd(), buffer.data(), length + 1)));
+    return narrow(buffer);
+  }
+  void setBounds(const Rect& r) override {
+    if (kind_ == WidgetKind::StatusBar) {
+      SendMessageW(hwnd(), WM_SIZE, 0, 0);  // a status bar places itself
+      return;
+    }
+    SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  Rect bounds() const override {
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    if (kind_ != WidgetKind::Form && GetParent(hwnd())) MapWindowPoints(HWND_DESKTOP, GetParent(hwnd()), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right, r.bottom};
+  }
+  Size clientSize() const override {
+    RECT r;
+    GetClientRect(hwnd(), &r);
+    return {r.right - r.left, r.bottom - r.top};
+  }
+  void setClientSize(Size s) override {
+    RECT r{0, 0, s.width, s.height};
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
+    AdjustWindowRectEx(&r, style, GetMenu(hwnd()) != nullptr, exStyle);
+    SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void setVisible(bool visible) override {
+    ShowWindow(hwnd(), visible ? (kind_ == WidgetKind::Form ? SW_SHOW : SW_SHOWNA) : SW_HIDE);
+  }
+  bool visible() const override { return IsWindowVisible(hwnd()) != FALSE; }
+  void setEnabled(bool enabled) override { EnableWindow(hwnd(), enabled); }
+  void setFont(const Font& font) override {
+    font_ = font;
+    const std::wstring face = font.name == "Default" ? L"MS Shell Dlg 2" : wide(font.name);
+    GdiObject<HFONT> created(CreateFontW(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
+                                         font.underline, FALSE, static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS,
+                                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                         face.c_str()));
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(created.get()), TRUE);
+    hfont_ = std::move(created);  // the old font is freed only after the window let go of it
+  }
+  void setColor(std::uint32_t color) override {
+    color_ = color;
+    background_.reset(isSystemColor(color) ? nullptr : CreateSolidBrush(toColorRef(color)));
+    InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+  void setHint(const std::string& hint, bool show) override {
+    hint_ = wide(hint);
+    Win32Widget* form = formWidget();
+    if (!form || form == this) return;
+    HWND tip = form->tooltip();
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = form->hwnd();
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd());
+    SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    if (!show || hint_.empty()) return;
+    ti.lpszText = hint_.data();
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+  Size measureText(const std::string& text) const override {
+    WindowDC dc(hwnd());
+    ScopedSelect select(dc.get(), hfont_.get() ? static_cast<HGDIOBJ>(hfont_.get()) : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc.get(), &tm);
+    const std::wstring w = wide(text);
+    SIZE size{0, 0};
+    if (!w.empty()) GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size);
+    return {size.cx, tm.tmHeight};
+  }
+  void bringToFront() override {
+    HWND top = GetAncestor(hwnd(), GA_ROOT);
+    if (IsIconic(top)) ShowWindow(top, SW_RESTORE);
+    SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(top);
+  }
+  void setFocus() override { SetFocus(hwnd()); }
+  void invalidate() override { InvalidateRect(hwnd(), nullptr, TRUE); }
+
+  void setChecked(bool checked) override {
+    SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  bool checked() const override { return SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void setRange(int min, int max) override { SendMessageW(hwnd(), PBM_SETRANGE32, min, max); }
+  void setPosition(int position) override { SendMessageW(hwnd(), PBM_SETPOS, position, 0); }
+  int position() const override { return static_cast<int>(SendMessageW(hwnd(), PBM_GETPOS, 0, 0)); }
+  void setSmooth(bool smooth) override {
+    LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+    style = smooth ? (style | PBS_SMOOTH) : (style & ~static_cast<LONG_PTR>(PBS_SMOOTH));
+    SetWindowLongPtrW(hwnd(), GWL_STYLE, style);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+  void setPicture(std::shared_ptr<const Bitmap> picture) override {
+    picture_ = std::move(picture);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+  void setMenu(const std::vector<MenuItem*>* items) override {
+    SetMenu(hwnd(), nullptr);
+    menu_.reset();
+    menuItems_.clear();
+    if (!items) return;
+    menu_.reset(CreateMenu());
+    for (MenuItem* item : *items) {
+      AppendMenuW(menu_.get(), MF_STRING, kFirstMenuId + menuItems_.size(), wide(item->caption()).c_str());
+      menuItems_.push_back(item);
+    }
+    SetMenu(hwnd(), menu_.get());
+  }
+  void setIcon(const std::string& resource) override {
+    const std::wstring name = wide(resource);
+    const int big = GetSystemMetrics(SM_CXICON), small = GetSystemMetrics(SM_CXSMICON);
+    bigIcon_.reset(static_cast<HICON>(LoadImageW(instance(), name.c_str(), IMAGE_ICON, big, big, 0)));
+    smallIcon_.reset(static_cast<HICON>(LoadImageW(instance(), name.c_str(), IMAGE_ICON, small, small, 0)));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  }
+  void centerOnScreen() override {
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    SetWindowPos(hwnd(), nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
+                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  // Message handling shared by forms and subclassed controls. Returns true when handled.
+  bool handleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+      case WM_COMMAND:
+        if (lp == 0 && HIWORD(wp) == 0) {
+          onMenuCommand(LOWORD(wp));
+        } else if (Win32Widget* child = widgetOf(reinterpret_cast<HWND>(lp))) {
+          child->onNotify(HIWORD(wp));
+        }
+        result = 0;
+        return true;
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLORBTN:
+        if (Win32Widget* child = widgetOf(reinterpret_cast<HWND>(lp))) {
+          result = reinterpret_cast<LRESULT>(child->paintColors(reinterpret_cast<HDC>(wp)));
+          return true;
+        }
+        return false;
+      case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wp) == hwnd()) {
+          Point at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+          Application::guard([&] { control_.handleContextMenu(at); });
+          result = 0;
+          return true;
+        }
+        return false;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP: {
+        const MouseButton b = msg == WM_LBUTTONUP ? MouseButton::Left : MouseButton::Right;
+        Point at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        Application::guard([&] { control_.handleMouseUp(b, at); });
+        return false;
+      }
+      case WM_SIZE:
+        Application::guard([&] { control_.handleResize(); });
+        return false;
+      case WM_ERASEBKGND:
+        // A group box paints only its frame; the inside would stay whatever was there.
+        if (kind_ != WidgetKind::GroupBox) return false;
+        {
+          RECT r;
+          GetClientRect(hwnd(), &r);
+          FillRect(reinterpret_cast<HDC>(wp), &r, background_ ? background_.get() : backgroundOwner().backgroundBrush());
+        }
+        result = 1;
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  LRESULT formMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    switch (msg) {
+      case WM_CLOSE:
+        Application::guard([&] { static_cast<Form&>(control_).close(); });
+        return 0;
+      case WM_SHOWWINDOW:
+        if (wp) Application::guard([&] { static_cast<Form&>(control_).handleShown(); });
+        break;
+      case WM_ERASEBKGND: {
+        RECT r;
+        GetClientRect(hwnd(), &r);
+        FillRect(reinterpret_cast<HDC>(wp), &r, backgroundBrush());
+        return 1;
+      }
+      default:
+        if (handleCommon(msg, wp, lp, result)) return result;
+    }
+    return DefWindowProcW(hwnd(), msg, wp, lp);
+  }
+
+  LRESULT imageMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+      case WM_PAINT:
+        paintPicture();
+        return 0;
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_LBUTTONUP:
+        Application::guard([&] { control_.handleClick(); });
+        break;
+      default:
+        break;
+    }
+    return DefWindowProcW(hwnd(), msg, wp, lp);
+  }
+
+  HWND tooltip() {
+    if (!tooltip_) {
+      tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                     instance(), nullptr));
+    }
+    return tooltip_.get();
+  }
+
+ private:
+  void create(const WidgetStyle& style) {
+    const wchar_t* cls = nullptr;
+    DWORD ws = parent_ ? WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS : WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    DWORD ex = 0;
+    switch (kind_) {
+      case WidgetKind::Form: cls = kFormClass; ex = WS_EX_CONTROLPARENT; break;
+      case WidgetKind::Label: cls = L"STATIC"; ws |= SS_NOPREFIX | SS_LEFT | SS_NOTIFY; break;
+      case WidgetKind::CheckBox: cls = L"BUTTON"; ws |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+      case WidgetKind::ProgressBar: cls = PROGRESS_CLASSW; ws |= style.smooth ? PBS_SMOOTH : 0; break;
+      case WidgetKind::GroupBox: cls = L"BUTTON"; ws |= BS_GROUPBOX | WS_CLIPCHILDREN; ex = WS_EX_CONTROLPARENT; break;
+      case WidgetKind::StatusBar: cls = STATUSCLASSNAMEW; ws |= CCS_BOTTOM | SBARS_SIZEGRIP; break;
+      case WidgetKind::Memo:
+        cls = L"EDIT";
+        ws |= ES_MULTILINE | ES_AUTOVSCROLL | WS_TABSTOP | (style.readOnly ? ES_READONLY : 0) | (style.border ? WS_BORDER : 0);
+        break;
+      case WidgetKind::Button: cls = L"BUTTON"; ws |= BS_PUSHBUTTON | WS_TABSTOP; break;
+      case WidgetKind::Image: cls = kImageClass; break;
+      case WidgetKind::Edit: cls = L"EDIT"; ws |= ES_AUTOHSCROLL | WS_TABSTOP; ex |= WS_EX_CLIENTEDGE; break;
+      case WidgetKind::Custom: cls = kCustomClass; ws |= WS_TABSTOP; break;
+    }
+    if (kind_ == WidgetKind::Form) ws &= ~static_cast<DWORD>(WS_VISIBLE);
+    HWND parentWindow = parent_ ? parent_->hwnd() : nullptr;
+    hwnd_.reset(CreateWindowExW(ex, cls, L"", ws, kind_ == WidgetKind::Form ? CW_USEDEFAULT : 0,
+                                kind_ == WidgetKind::Form ? CW_USEDEFAULT : 0, 0, 0, parentWindow, nullptr, instance(),
+                                this));
+    if (!hwnd_) throw std::runtime_error("the window could not be created (error " + std::to_string(GetLastError()) + ")");
+    SetPropW(hwnd(), kPeerProp, this);
+    if (kind_ == WidgetKind::StatusBar) SendMessageW(hwnd(), SB_SIMPLE, TRUE, 0);
+    if (kind_ != WidgetKind::Form) SetWindowSubclass(hwnd(), childSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+
+  Win32Widget* formWidget() {
+    Win32Widget* w = this;
+    while (w->parent_) w = w->parent_;
+    return w;
+  }
+
+  HBRUSH backgroundBrush() const {
+    return background_ ? background_.get() : systemBrush(isSystemColor(color_) ? color_ : clBtnFace);
+  }
+
+  // The nearest window up the chain that paints a background of its own; group boxes show
+  // through to it.
+  const Win32Widget& backgroundOwner() const {
+    const Win32Widget* p = parent_ ? parent_ : this;
+    while (p->kind_ == WidgetKind::GroupBox && p->parent_ && !p->background_) p = p->parent_;
+    return *p;
+  }
+
+  // Labels and boxes are drawn on their parent's background, in their font's colour.
+  HBRUSH paintColors(HDC dc) {
+    SetTextColor(dc, toColorRef(font_.color));
+    SetBkMode(dc, TRANSPARENT);
+    const Win32Widget& owner = backgroundOwner();
+    SetBkColor(dc, toColorRef(owner.color_));
+    return owner.backgroundBrush();
+  }
+
+  void onNotify(WORD code) {
+    const bool clicked = (kind_ == WidgetKind::Button || kind_ == WidgetKind::CheckBox) ? code == BN_CLICKED
+                         : kind_ == WidgetKind::Label                                  ? code == STN_CLICKED
+                                                                                       : false;
+    if (clicked) Application::guard([&] { control_.handleClick(); });
+  }
+
+  void onMenuCommand(WORD id) {
+    if (id < kFirstMenuId || id - kFirstMenuId >= menuItems_.size()) return;
+    MenuItem* item = menuItems_[id - kFirstMenuId];
+    Application::guard([item] { item->click(); });
+  }
+
+  void paintPicture() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    if (picture_ && picture_->width > 0) {
+      BITMAPINFO bi{};
+      bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+      bi.bmiHeader.biWidth = picture_->width;
+      bi.bmiHeader.biHeight = -picture_->height;
+      bi.bmiHeader.biPlanes = 1;
+      bi.bmiHeader.biBitCount = 32;
+      bi.bmiHeader.biCompression = BI_RGB;
+      SetStretchBltMode(dc, HALFTONE);
+      SetBrushOrgEx(dc, 0, 0, nullptr);
+      StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, picture_->width, picture_->height,
+                    picture_->pixels.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
+    } else {
+      FillRect(dc, &client, systemBrush(clBtnFace));
+    }
+    EndPaint(hwnd(), &ps);
+  }
+
+  WidgetKind kind_;
+  Control& control_;
+  Win32Widget* parent_;
+  UniqueWindow hwnd_;
+  UniqueWindow tooltip_;
+  GdiObject<HFONT> hfont_;
+  GdiObject<HBRUSH> background_;
+  UniqueMenu menu_;
+  UniqueIcon bigIcon_, smallIcon_;
+  std::vector<MenuItem*> menuItems_;
+  std::wstring hint_;
+  Font font_;
+  Color color_ = clBtnFace;
+  std::shared_ptr<const Bitmap> picture_;
+};
+
+namespace {
+
+// The widget is known from the first message on: CreateWindowExW passes it in.
+Win32Widget* attach(HWND hwnd, UINT msg, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* w = static_cast<Win32Widget*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
+    return nullptr;  // not yet constructed far enough to take messages
+  }
+  return reinterpret_cast<Win32Widget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Win32Widget* w = attach(hwnd, msg, lp);
+  if (!w || !w->hwnd()) return DefWindowProcW(hwnd, msg, wp, lp);
+  return w->formMessage(msg, wp, lp);
+}
+
+LRESULT CALLBACK imageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Win32Widget* w = attach(hwnd, msg, lp);
+  if (!w || !w->hwnd()) return DefWindowProcW(hwnd, msg, wp, lp);
+  return w->imageMessage(msg, wp, lp);
+}
+
+LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+  auto* w = reinterpret_cast<Win32Widget*>(ref);
+  LRESULT result = 0;
+  if (w->handleCommon(msg, wp, lp, result)) return result;
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+Win32Widget* widgetOf(HWND hwnd) { return hwnd ? static_cast<Win32Widget*>(GetPropW(hwnd, kPeerProp)) : nullptr; }
+
+void registerWindowClasses() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.hInstance = instance();
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = formProc;
+  wc.lpszClassName = kFormClass;
+  wc.hIcon = LoadIconW(instance(), L"MAINICON");
+  RegisterClassExW(&wc);
+  wc.hIcon = nullptr;
+  wc.lpfnWndProc = imageProc;
+  wc.lpszClassName = kImageClass;
+  RegisterClassExW(&wc);
+  wc.lpszClassName = kCustomClass;
+  RegisterClassExW(&wc);
+}
+
+bool previewCharacter(const MSG& msg) {
+  if (msg.message != WM_CHAR) return false;
+  Win32Widget* form = widgetOf(GetAncestor(msg.hwnd, GA_ROOT));
+  if (!form || form->kind() != WidgetKind::Form) return false;
+  auto& f = static_cast<Form&>(form->control());
+  if (!f.keyPreview()) return false;
+  char key = narrow(std::wstring(1, static_cast<wchar_t>(msg.wParam)))[0];
+  Application::guard([&] { f.handleKeyPress(key); });
+  return key == 0;
+}
+
+HWND nativeWindow(const Control& control) { return static_cast<Win32Widget&>(control.peer()).hwnd(); }
+
+}  // namespace fw::win32
+
+namespace fw {
+
+std::unique_ptr<WidgetPeer> createWidget(WidgetKind kind, Control& control, WidgetPeer* parent, const WidgetStyle& style) {
+  return std::make_unique<win32::Win32Widget>(kind, control, static_cast<win32::Win32Widget*>(parent), style);
+}
+
+}  // namespace fw

@@ -1,0 +1,194 @@
+#include "harness.h"
+
+#include <vector>
+
+namespace harness {
+namespace {
+
+std::wstring widen(const char* s) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s, -1, nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s, -1, w.data(), n);
+  w.resize(static_cast<size_t>(n) - 1);
+  return w;
+}
+
+std::wstring componentName(HWND hwnd) {
+  const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd, L"Zelvora.Name")));
+  if (!atom) return {};
+  wchar_t buffer[256];
+  const UINT n = GlobalGetAtomNameW(atom, buffer, 256);
+  return {buffer, n};
+}
+
+}  // namespace
+
+std::wstring binDir() {
+  std::wstring dir = widen(ZELVORA_BIN_DIR);
+  // The build folder is a Unix path; Wine maps the root to drive Z:.
+  if (!dir.empty() && dir[0] == L'/') dir = L"Z:" + dir;
+  for (auto& c : dir)
+    if (c == L'/') c = L'\\';
+  return dir;
+}
+
+std::wstring outDir() {
+  std::wstring dir = binDir() + L"\\..\\..\\..\\out";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  return dir;
+}
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}
+
+Program::Program(const std::wstring& exe) {
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  std::wstring command = L"\"" + exe + L"\"";
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) {
+    info_ = {};
+    return;
+  }
+  WaitForInputIdle(info_.hProcess, 20000);
+}
+
+Program::~Program() {
+  if (!info_.hProcess) return;
+  if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+HWND Program::mainWindow() {
+  if (main_ && IsWindow(main_)) return main_;
+  main_ = nullptr;
+  waitFor([this] {
+    struct Search {
+      DWORD pid;
+      HWND found;
+    } search{pid(), nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(lp);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(hwnd, &owner);
+          if (owner == s->pid && IsWindowVisible(hwnd) && componentName(hwnd) == L"Form1") {
+            s->found = hwnd;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    main_ = search.found;
+    return main_ != nullptr;
+  });
+  return main_;
+}
+
+HWND Program::control(const std::wstring& name) {
+  struct Search {
+    const std::wstring* name;
+    HWND found;
+  } search{&name, nullptr};
+  EnumChildWindows(
+      mainWindow(),
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (componentName(hwnd) == *s->name) {
+          s->found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+DWORD Program::waitForExit(std::chrono::milliseconds limit) {
+  if (!info_.hProcess) return STILL_ACTIVE;
+  if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+std::wstring windowText(HWND hwnd) {
+  wchar_t buffer[4096];
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &copied))
+    return L"<no answer>";
+  return {buffer, static_cast<size_t>(copied)};
+}
+
+std::string utf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+bool screenshot(HWND hwnd, const std::wstring& name) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  const DWORD stride = ((w * 3 + 3) & ~3);
+  const DWORD imageBytes = stride * h;
+  BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(fh) + sizeof(bi.bmiHeader) + imageBytes), 0, 0,
+                      sizeof(fh) + sizeof(bi.bmiHeader)};
+  bool ok = false;
+  HANDLE file = CreateFileW((outDir() + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written;
+    ok = WriteFile(file, &fh, sizeof(fh), &written, nullptr) &&
+         WriteFile(file, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, nullptr) &&
+         WriteFile(file, bits, imageBytes, &written, nullptr);
+    CloseHandle(file);
+  }
+  DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+bool registerSimulator() {
+  HMODULE dll = LoadLibraryW((binDir() + L"\\korvansim.dll").c_str());
+  if (!dll) return false;
+  using Register = HRESULT(__stdcall*)();
+  auto reg = reinterpret_cast<Register>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
+  const bool ok = reg && SUCCEEDED(reg());
+  FreeLibrary(dll);
+  return ok;
+}
+
+void unregisterDeviceControl() {
+  const wchar_t* key = L"Software\\Classes\\CLSID\\{EEA18052-171F-4293-8598-AB6E1D7257B2}";
+  RegDeleteTreeW(HKEY_CURRENT_USER, key);
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+}
+
+}  // namespace harness

@@ -1,0 +1,49 @@
+// Drives Zelvora.exe from outside, the way a user or another program can: starts it, finds
+// its windows and controls by component name, reads texts and states, takes screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace harness {
+
+std::wstring binDir();
+std::wstring outDir();
+
+// Pumps this thread's messages until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+class Program {
+ public:
+  explicit Program(const std::wstring& exe = binDir() + L"\\Zelvora.exe");
+  ~Program();  // ends the process if the test did not
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  DWORD pid() const { return info_.dwProcessId; }
+  HANDLE process() const { return info_.hProcess; }
+  // The visible main window ("ZELVORA- TEST"), waiting for it to appear.
+  HWND mainWindow();
+  // A control of a window by its component name; null when there is none.
+  HWND control(const std::wstring& name);
+  // Waits for the process to end; returns its exit code or STILL_ACTIVE on time-out.
+  DWORD waitForExit(std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+ private:
+  PROCESS_INFORMATION info_{};
+  HWND main_ = nullptr;
+};
+
+std::wstring windowText(HWND hwnd);
+// Saves what the screen shows of a window as a 24-bit BMP under out/.
+bool screenshot(HWND hwnd, const std::wstring& name);
+std::string utf8(const std::wstring& text);
+
+// Registers or removes the simulated control for this Wine prefix.
+bool registerSimulator();
+void unregisterDeviceControl();
+
+}  // namespace harness
