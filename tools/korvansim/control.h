@@ -1,0 +1,176 @@
+// The simulated caller-ID device control: the dual interface the host calls, the event source it
+// listens to, the few OLE control interfaces a container may use, and the message-only window
+// through which korvansim.exe drives it. Apartment-threaded: everything, events included, runs
+// on the thread that created it.
+#pragma once
+
+#include <ole2.h>
+#include <ocidl.h>
+#include <oleidl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "channel.h"
+#include "demo.h"
+#include "korvan_abi.h"
+#include "sim_device.h"
+
+namespace korvansim {
+
+using Microsoft::WRL::ComPtr;
+
+#define KORVANSIM_PLACEHOLDER(n) \
+  HRESULT STDMETHODCALLTYPE Slot##n() override { return E_NOTIMPL; }
+
+class Control final : public korvan::IKorvan,
+                      public IConnectionPointContainer,
+                      public IOleObject,
+                      public IOleInPlaceObject {
+ public:
+  // The class factory's CreateInstance.
+  static HRESULT create(REFIID riid, void** object);
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // IDispatch: the host calls through the vtable, so there is no type information.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+
+  // IKorvan
+  KORVANSIM_PLACEHOLDER(07) KORVANSIM_PLACEHOLDER(08) KORVANSIM_PLACEHOLDER(09)
+  KORVANSIM_PLACEHOLDER(10) KORVANSIM_PLACEHOLDER(11) KORVANSIM_PLACEHOLDER(12)
+  KORVANSIM_PLACEHOLDER(13) KORVANSIM_PLACEHOLDER(14) KORVANSIM_PLACEHOLDER(15)
+  KORVANSIM_PLACEHOLDER(16) KORVANSIM_PLACEHOLDER(17) KORVANSIM_PLACEHOLDER(18)
+  KORVANSIM_PLACEHOLDER(19) KORVANSIM_PLACEHOLDER(20) KORVANSIM_PLACEHOLDER(21)
+  KORVANSIM_PLACEHOLDER(22) KORVANSIM_PLACEHOLDER(23) KORVANSIM_PLACEHOLDER(24)
+  KORVANSIM_PLACEHOLDER(25) KORVANSIM_PLACEHOLDER(26) KORVANSIM_PLACEHOLDER(27)
+  KORVANSIM_PLACEHOLDER(28) KORVANSIM_PLACEHOLDER(29) KORVANSIM_PLACEHOLDER(30)
+  KORVANSIM_PLACEHOLDER(31) KORVANSIM_PLACEHOLDER(32) KORVANSIM_PLACEHOLDER(33)
+  KORVANSIM_PLACEHOLDER(34) KORVANSIM_PLACEHOLDER(35) KORVANSIM_PLACEHOLDER(36)
+  KORVANSIM_PLACEHOLDER(37) KORVANSIM_PLACEHOLDER(38) KORVANSIM_PLACEHOLDER(39)
+  KORVANSIM_PLACEHOLDER(40) KORVANSIM_PLACEHOLDER(41) KORVANSIM_PLACEHOLDER(42)
+  KORVANSIM_PLACEHOLDER(43) KORVANSIM_PLACEHOLDER(44) KORVANSIM_PLACEHOLDER(45)
+  HRESULT STDMETHODCALLTYPE StartMonitoring() override;
+  KORVANSIM_PLACEHOLDER(47) KORVANSIM_PLACEHOLDER(48)
+  HRESULT STDMETHODCALLTYPE ExecuteCommand(BSTR command, BSTR* reply) override;
+
+  // IConnectionPointContainer
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
+
+  // IOleObject
+  HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
+  HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
+  HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
+  HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
+                                   LPCRECT position) override;
+  HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Update() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE IsUpToDate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* classId) override;
+  HRESULT STDMETHODCALLTYPE GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
+  HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
+  HRESULT STDMETHODCALLTYPE Advise(IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
+  HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+  // IOleWindow / IOleInPlaceObject
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+  HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+  HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return INPLACE_E_NOTUNDOABLE; }
+
+  // Called by the message-only window's procedure.
+  LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  class EventPoint final : public IConnectionPoint {
+   public:
+    explicit EventPoint(Control& owner) : owner_(owner) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
+
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+    // Arguments in declared order; they reach the sink reversed, as COM passes them.
+    void fire(DISPID event, std::span<const std::wstring> arguments);
+
+   private:
+    Control& owner_;
+    std::vector<std::pair<DWORD, ComPtr<IDispatch>>> sinks_;
+    DWORD nextCookie_ = 1;
+  };
+
+  struct PendingEvent {
+    DISPID id;
+    std::vector<std::wstring> arguments;
+  };
+
+  Control();
+  ~Control();
+  HRESULT createMessageWindow();
+
+  Status carryOut(const Message& request);
+  Status sendLog(HWND replyTo);
+  void queueEvent(DISPID id, std::vector<std::wstring> arguments);
+  void fireNextQueued();
+
+  void updateDemo();
+  void onLevelsTimer();
+  void onCallTimer();
+
+  HRESULT activateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
+
+  std::atomic<ULONG> references_{1};
+  EventPoint events_{*this};
+  SimDevice device_;
+  Demo demo_;
+  bool demoEnabled_ = true;
+  bool demoRunning_ = false;
+  std::deque<PendingEvent> pending_;
+
+  HWND messageWindow_ = nullptr;
+  HWND view_ = nullptr;
+  RECT viewRect_{0, 0, 96, 24};
+  SIZEL extent_{2540, 635};  // one inch by a quarter, in HIMETRIC
+  ComPtr<IOleClientSite> clientSite_;
+  ComPtr<IOleInPlaceSite> inPlaceSite_;
+};
+
+#undef KORVANSIM_PLACEHOLDER
+
+}  // namespace korvansim

@@ -1,0 +1,53 @@
+#include "sim_device.h"
+
+#include <algorithm>
+
+namespace korvansim {
+
+SimDevice::Answer SimDevice::execute(std::wstring_view command) {
+  record(command);
+  if (const auto failure = takeFailure(command)) return {*failure, {}};
+  return {S_OK, answerTo(command)};
+}
+
+HRESULT SimDevice::startMonitoring() {
+  record(kStartMonitoringEntry);
+  if (const auto failure = takeFailure(kStartMonitoringEntry)) return *failure;
+  monitoring_ = true;
+  return S_OK;
+}
+
+void SimDevice::plug(std::wstring model, std::wstring serial) {
+  model_ = std::move(model);
+  serial_ = std::move(serial);
+  plugged_ = true;
+}
+
+void SimDevice::failNext(std::wstring command, HRESULT result) {
+  failures_.emplace_back(std::move(command), result);
+}
+
+void SimDevice::record(std::wstring_view entry) {
+  if (log_.size() == kMaxLogEntries) log_.pop_front();
+  log_.emplace_back(entry);
+}
+
+std::optional<HRESULT> SimDevice::takeFailure(std::wstring_view command) {
+  const auto found = std::find_if(failures_.begin(), failures_.end(),
+                                  [&](const auto& failure) { return failure.first == command; });
+  if (found == failures_.end()) return std::nullopt;
+  const HRESULT result = found->second;
+  failures_.erase(found);
+  return result;
+}
+
+std::wstring SimDevice::answerTo(std::wstring_view command) const {
+  // An unplugged device cannot tell what it is; "test" and "test_stop" only start and stop the
+  // device's self-test, and unknown commands get the empty answer the device gives them.
+  if (!plugged_) return {};
+  if (command == L"devicemodel") return model_;
+  if (command == L"serial") return serial_;
+  return {};
+}
+
+}  // namespace korvansim
