@@ -1,10 +1,33 @@
 #include "form1.h"
 
+#include <charconv>
+#include <stdexcept>
 #include <string>
 
 #include "fw/text.h"
 
 using fw::ansi;
+
+namespace {
+
+// The whole text as a signed 32-bit decimal number; anything else is an error.
+int parseInteger(const std::string& text) {
+  int value = 0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || ptr != last || first == last)
+    throw std::invalid_argument("'" + text + "' is not a valid integer value");
+  return value;
+}
+
+const std::string& connectedText() {
+  static const std::string text = ansi(u8"Bağlantı tamam  Hemen arayın");
+  return text;
+}
+
+}  // namespace
 
 TForm1::Loaded::Loaded(fw::Form& form) { form.loadLayout("Form1.layout"); }
 
@@ -41,6 +64,7 @@ TForm1::~TForm1() {
 
 void TForm1::bindHandlers() {
   onCloseQuery = [this](fw::Component& s, bool& canClose) { FormCloseQuery(s, canClose); };
+  Timer1.onTimer = [this](fw::Component& s) { Timer1Timer(s); };
   Timer2.onTimer = [this](fw::Component& s) { Timer2Timer(s); };
   ApplicationEvents1.onException = [this](fw::Component& s, std::exception_ptr e) {
     ApplicationEvents1Exception(s, e);
@@ -58,8 +82,7 @@ void TForm1::FormCreate() {
 
   processMutex_ = std::make_unique<fw::NamedMutex>(std::to_string(fw::currentProcessId()) + ".b..1");
 
-  callCounter_ = 0;
-  Label5.setCaption("0");
+  resetCallCounter();
 
   try {
     setUpDevice();
@@ -76,6 +99,9 @@ void TForm1::setUpDevice() {
   Korvan1->SetParent(*this);
   Korvan1->SetTop(0);
   Korvan1->Hide();
+  Korvan1->OnSignalA = [this](device::TKorvan& sender, const std::array<std::u16string, 8>& levels) {
+    Korvan1SignalA(sender, levels);
+  };
   Korvan1->ExecuteCommand(u"test");
   Korvan1->StartMonitoring();
   for (fw::ProgressBar* bar : {&ProgressBar1, &ProgressBar2, &ProgressBar3, &ProgressBar4}) bar->setSmooth(true);
@@ -88,6 +114,58 @@ void TForm1::FormCloseQuery(fw::Component&, bool&) {
     fw::Application::guard([this] { Korvan1->ExecuteCommand(u"test_stop"); });
   }
   if (processMutex_ && processMutex_->valid()) processMutex_->release();
+}
+
+void TForm1::resetCallCounter() {
+  callCounter_ = 0;
+  Label5.setCaption("0");
+}
+
+void TForm1::Korvan1SignalA(device::TKorvan&, const std::array<std::u16string, 8>& levels) {
+  // Parse all four first: a bad one drops the whole update and leaves the previous levels.
+  std::array<int, 4> values{};
+  for (size_t i = 0; i < values.size(); ++i) values[i] = parseInteger(fw::fromUtf16(levels[i]));
+  fw::ProgressBar* bars[] = {&ProgressBar1, &ProgressBar2, &ProgressBar3, &ProgressBar4};
+  fw::Label* labels[] = {&Label1, &Label2, &Label3, &Label4};
+  for (size_t i = 0; i < values.size(); ++i) bars[i]->setPosition(values[i]);
+  for (size_t i = 0; i < values.size(); ++i) labels[i]->setCaption(std::to_string(values[i]));
+}
+
+void TForm1::Timer1Timer(fw::Component&) {
+  if (!Korvan1) return;
+  Timer1.setEnabled(false);
+  // A poll that fails is dropped like any error, but the poll goes on: the status recovers
+  // when the device answers again.
+  try {
+    pollDeviceStatus();
+  } catch (...) {
+    Timer1.setEnabled(true);
+    throw;
+  }
+  Timer1.setEnabled(true);
+}
+
+void TForm1::pollDeviceStatus() {
+  const std::string model = fw::fromUtf16(Korvan1->ExecuteCommand(u"devicemodel"));
+  if (!model.empty()) {
+    Label24.setCaption(ansi(u8"Cihaz modeli: ") + model);
+    const std::u16string serial = Korvan1->ExecuteCommand(u"serial");
+    Label25.setCaption(fw::fromUtf16(u"Seri no: " + serial));
+  } else {
+    Label24.setCaption("");
+    Label25.setCaption("");
+  }
+  if (Label9.caption() == connectedText() && model.empty()) {
+    // The device was lost since the last poll. The call list is blanked here once it exists.
+    resetCallCounter();
+  }
+  if (!model.empty()) {
+    Label9.setCaption(connectedText());
+  } else {
+    Label9.setCaption(ansi(u8"Cihaz bağlantısı sağlanamadı"));
+    Label24.setCaption("");
+    Label25.setCaption("");
+  }
 }
 
 void TForm1::Timer2Timer(fw::Component&) {

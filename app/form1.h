@@ -24,7 +24,9 @@ class TForm1 : public fw::Form {
   // Handlers, named after the component and the event.
   void FormCreate();
   void FormCloseQuery(fw::Component& Sender, bool& CanClose);
+  void Timer1Timer(fw::Component& Sender);
   void Timer2Timer(fw::Component& Sender);
+  void Korvan1SignalA(device::TKorvan& ASender, const std::array<std::u16string, 8>& Levels);
   void ApplicationEvents1Exception(fw::Component& Sender, std::exception_ptr E);
 
   device::TKorvan* korvan() const { return Korvan1.get(); }
@@ -45,12 +47,15 @@ class TForm1 : public fw::Form {
   fw::ProgressBar& ProgressBar2;
   fw::ProgressBar& ProgressBar3;
   fw::ProgressBar& ProgressBar4;
+
   fw::Timer& Timer1;
   fw::Timer& Timer2;
   fw::ApplicationEvents& ApplicationEvents1;
 
  private:
   void setUpDevice();
+  void pollDeviceStatus();
+  void resetCallCounter();
   void bindHandlers();
 
   device::KorvanFactory createDevice_;

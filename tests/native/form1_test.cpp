@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "fw/headless.h"
 #include "fw/text.h"
 
@@ -19,12 +21,14 @@ class FakeKorvan : public device::TKorvan {
     const std::string c = fw::fromUtf16(command);
     log_.push_back(c);
     failIf(c);
-    return {};
+    auto it = replies.find(c);
+    return it == replies.end() ? std::u16string() : it->second;
   }
   void SetParent(fw::Control&) override { log_.push_back("SetParent"); }
   void SetTop(int top) override { log_.push_back("SetTop " + std::to_string(top)); }
   void Hide() override { log_.push_back("Hide"); }
   std::string failing;
+  std::map<std::string, std::u16string> replies;
 
  private:
   void failIf(const std::string& what) {
@@ -41,9 +45,11 @@ class Form1Test : public ::testing::Test {
     return std::make_unique<TForm1>([this, failing](fw::Control&) {
       auto device = std::make_unique<FakeKorvan>(log);
       device->failing = failing;
+      fake = device.get();
       return device;
     });
   }
+  FakeKorvan* fake = nullptr;
   std::vector<std::string> log;
 };
 
@@ -106,6 +112,79 @@ TEST_F(Form1Test, Timer2BringsTheApplicationToTheFrontOnce) {
   fw::headless::advanceTime(1);
   EXPECT_TRUE(fw::headless::applicationBroughtToFront());
   EXPECT_FALSE(form->Timer2.enabled());
+}
+
+TEST_F(Form1Test, SignalLevelsMoveTheBarsAndLabels) {
+  auto form = makeForm();
+  auto levels = [&](std::array<std::u16string, 8> l) { fake->OnSignalA(*fake, l); };
+  levels({u"5", u"12", u"0", u"30", u"x", u"", u"y", u"z"});  // levels 5-8 are not used
+  EXPECT_EQ(form->ProgressBar1.position(), 5);
+  EXPECT_EQ(form->ProgressBar4.position(), 30);
+  EXPECT_EQ(form->Label2.caption(), "12");
+  EXPECT_EQ(form->Label3.caption(), "0");
+
+  // A bad level drops the whole update, before any bar or label changed.
+  EXPECT_THROW(levels({u"1", u"2", u"x", u"4", u"", u"", u"", u""}), std::invalid_argument);
+  EXPECT_EQ(form->ProgressBar1.position(), 5);
+  EXPECT_EQ(form->Label1.caption(), "5");
+
+  // Out of range: the bar holds at its end, the label shows the number.
+  levels({u"45", u"-3", u"+7", u"0", u"", u"", u"", u""});
+  EXPECT_EQ(form->ProgressBar1.position(), 30);
+  EXPECT_EQ(form->Label1.caption(), "45");
+  EXPECT_EQ(form->ProgressBar2.position(), 0);
+  EXPECT_EQ(form->Label2.caption(), "-3");
+  EXPECT_EQ(form->Label3.caption(), "7");
+  EXPECT_THROW(levels({u"99999999999", u"1", u"1", u"1", u"", u"", u"", u""}), std::invalid_argument);
+}
+
+TEST_F(Form1Test, ThePollShowsTheDeviceStatus) {
+  auto form = makeForm();
+  const std::string connected = fw::ansi(u8"Bağlantı tamam  Hemen arayın");
+  const std::string lost = fw::ansi(u8"Cihaz bağlantısı sağlanamadı");
+
+  fw::headless::advanceTime(500);
+  EXPECT_EQ(form->Label9.caption(), lost);
+  EXPECT_EQ(form->Label24.caption(), "");
+
+  fake->replies = {{"devicemodel", u"KRV-4 ş"}, {"serial", u""}};
+  fw::headless::advanceTime(500);
+  EXPECT_EQ(form->Label9.caption(), connected);
+  EXPECT_EQ(form->Label24.caption(), fw::ansi(u8"Cihaz modeli: KRV-4 ş"));
+  EXPECT_EQ(form->Label25.caption(), "Seri no: ");
+
+  fake->replies = {{"devicemodel", u"  "}, {"serial", u"S1"}};  // only spaces: still connected
+  fw::headless::advanceTime(500);
+  EXPECT_EQ(form->Label9.caption(), connected);
+  EXPECT_EQ(form->Label25.caption(), "Seri no: S1");
+
+  fake->replies.clear();  // unplugged while connected
+  fw::headless::advanceTime(500);
+  EXPECT_EQ(form->Label9.caption(), lost);
+  EXPECT_EQ(form->Label24.caption(), "");
+  EXPECT_EQ(form->Label25.caption(), "");
+  EXPECT_EQ(form->Label5.caption(), "0");
+}
+
+TEST_F(Form1Test, AFailedPollDoesNotStopThePolling) {
+  auto form = makeForm();
+  fake->failing = "devicemodel";
+  fw::headless::advanceTime(500);
+  EXPECT_EQ(form->Label9.caption(), "--") << "the failed poll changed nothing";
+  EXPECT_TRUE(form->Timer1.enabled());
+  fake->failing.clear();
+  fake->replies = {{"devicemodel", u"M"}};
+  fw::headless::advanceTime(500);
+  EXPECT_EQ(form->Label9.caption(), fw::ansi(u8"Bağlantı tamam  Hemen arayın"));
+}
+
+TEST_F(Form1Test, WithoutADeviceThePollLeavesTheInstallTexts) {
+  auto form = std::make_unique<TForm1>([](fw::Control&) -> std::unique_ptr<device::TKorvan> {
+    throw device::DeviceError("class not registered", 0x80040154L);
+  });
+  fw::headless::advanceTime(2000);
+  EXPECT_EQ(form->Label9.caption(), fw::ansi(u8"Kurulumu tamamlayınız."));
+  EXPECT_TRUE(form->Timer1.enabled());
 }
 
 }  // namespace

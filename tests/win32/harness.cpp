@@ -175,6 +175,37 @@ bool screenshot(HWND hwnd, const std::wstring& name) {
   return ok;
 }
 
+ToolResult runSimulatorTool(const std::wstring& arguments) {
+  ToolResult result;
+  SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return result;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd;
+  si.hStdError = writeEnd;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  const std::wstring exe = binDir() + L"\\korvansim.exe";
+  std::wstring command = L"\"" + exe + L"\" " + arguments;
+  PROCESS_INFORMATION pi{};
+  const BOOL started =
+      CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+  CloseHandle(writeEnd);
+  if (started) {
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) result.output.append(buffer, n);
+    WaitForSingleObject(pi.hProcess, 20000);
+    GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  CloseHandle(readEnd);
+  return result;
+}
+
 bool registerSimulator() {
   HMODULE dll = LoadLibraryW((binDir() + L"\\korvansim.dll").c_str());
   if (!dll) return false;

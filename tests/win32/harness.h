@@ -42,6 +42,13 @@ std::wstring windowText(HWND hwnd);
 bool screenshot(HWND hwnd, const std::wstring& name);
 std::string utf8(const std::wstring& text);
 
+// Runs korvansim.exe with the arguments and collects what it prints.
+struct ToolResult {
+  DWORD exitCode = STILL_ACTIVE;
+  std::string output;  // UTF-8
+};
+ToolResult runSimulatorTool(const std::wstring& arguments);
+
 // Registers or removes the simulated control for this Wine prefix.
 bool registerSimulator();
 void unregisterDeviceControl();

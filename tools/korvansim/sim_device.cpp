@@ -1,5 +1,7 @@
 #include "sim_device.h"
 
+#include "text.h"
+
 #include <algorithm>
 
 namespace korvansim {
@@ -30,6 +32,22 @@ void SimDevice::failNext(std::wstring command, HRESULT result) {
 void SimDevice::record(std::wstring_view entry) {
   if (log_.size() == kMaxLogEntries) log_.pop_front();
   log_.emplace_back(entry);
+  appendToJournal(entry);
+}
+
+// With KORVANSIM_JOURNAL set, every entry is also appended to that file, one UTF-8 line each:
+// what the program sent on its way out ("test_stop") can be read after it has gone.
+void SimDevice::appendToJournal(std::wstring_view entry) {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"KORVANSIM_JOURNAL", path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string line = toUtf8(entry) + "\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
 }
 
 std::optional<HRESULT> SimDevice::takeFailure(std::wstring_view command) {

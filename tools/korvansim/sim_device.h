@@ -46,6 +46,7 @@ class SimDevice {
   static constexpr std::size_t kMaxLogEntries = 100000;
 
   void record(std::wstring_view entry);
+  static void appendToJournal(std::wstring_view entry);
   std::optional<HRESULT> takeFailure(std::wstring_view command);
   std::wstring answerTo(std::wstring_view command) const;
 
