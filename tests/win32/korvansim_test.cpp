@@ -610,7 +610,7 @@ TEST_F(KorvanSimTest, DemoRunsOnceMonitoringStartsAndStopsWhenTurnedOff) {
     ASSERT_EQ(event.arguments.size(), 8u);
     for (int line = 0; line < 4; ++line) {
       const int level = _wtoi(event.arguments[line].c_str());
-      EXPECT_TRUE(level >= 0 && level <= 100 && std::to_wstring(level) == event.arguments[line]);
+      EXPECT_TRUE(level >= 0 && level <= 30 && std::to_wstring(level) == event.arguments[line]);
     }
     for (int line = 4; line < 8; ++line) EXPECT_EQ(event.arguments[line], L"0");
   }

@@ -7,9 +7,9 @@
 namespace korvansim {
 namespace {
 
-constexpr int kRestingLevel = 48;
-constexpr int kRingingLevel = 92;
-constexpr int kMaxLevel = 100;
+constexpr int kRestingLevel = 1;  // a quiet line reads about 0..2
+constexpr int kRingingLevel = 24;
+constexpr int kMaxLevel = 30;  // the scale of the bars
 
 constexpr const wchar_t* kMobilePrefixes[] = {L"0505", L"0532", L"0533", L"0535", L"0542",
                                                L"0544", L"0552", L"0555"};
@@ -25,7 +25,7 @@ std::wstring formatDateTime(const SYSTEMTIME& time) {
 }
 
 Demo::Demo(std::uint32_t seed) : random_(seed) {
-  for (auto& level : levels_) level = kRestingLevel + uniform(-6, 6);
+  for (auto& level : levels_) level = kRestingLevel + uniform(-1, 1);
 }
 
 int Demo::uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
@@ -36,7 +36,7 @@ std::array<std::wstring, 8> Demo::nextLevels() {
   for (int line = 0; line < kDemoLines; ++line) {
     int& level = levels_[line];
     // Pulled back towards rest so that a ringing line settles and an idle one wanders but stays.
-    level += (kRestingLevel - level) / 6 + uniform(-2, 2);
+    level += (kRestingLevel - level) / 6 + uniform(-1, 1);
     level = std::clamp(level, 0, kMaxLevel);
     texts[line] = std::to_wstring(level);
   }
