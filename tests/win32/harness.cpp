@@ -21,6 +21,35 @@ std::wstring componentName(HWND hwnd) {
   return {buffer, n};
 }
 
+// Window enumeration callbacks: plain functions, since 32-bit lambdas are not stdcall.
+struct MainSearch {
+  DWORD pid;
+  HWND found;
+};
+BOOL CALLBACK findMainWindow(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<MainSearch*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == s->pid && IsWindowVisible(hwnd) && componentName(hwnd) == L"Form1") {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct ControlSearch {
+  const std::wstring* name;
+  HWND found;
+};
+BOOL CALLBACK findControl(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<ControlSearch*>(lp);
+  if (componentName(hwnd) == *s->name) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 std::wstring binDir() {
@@ -77,22 +106,8 @@ HWND Program::mainWindow() {
   if (main_ && IsWindow(main_)) return main_;
   main_ = nullptr;
   waitFor([this] {
-    struct Search {
-      DWORD pid;
-      HWND found;
-    } search{pid(), nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(lp);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(hwnd, &owner);
-          if (owner == s->pid && IsWindowVisible(hwnd) && componentName(hwnd) == L"Form1") {
-            s->found = hwnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    MainSearch search{pid(), nullptr};
+    EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
     main_ = search.found;
     return main_ != nullptr;
   });
@@ -100,21 +115,8 @@ HWND Program::mainWindow() {
 }
 
 HWND Program::control(const std::wstring& name) {
-  struct Search {
-    const std::wstring* name;
-    HWND found;
-  } search{&name, nullptr};
-  EnumChildWindows(
-      mainWindow(),
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (componentName(hwnd) == *s->name) {
-          s->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ControlSearch search{&name, nullptr};
+  EnumChildWindows(mainWindow(), findControl, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
