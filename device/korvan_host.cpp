@@ -19,6 +19,7 @@ namespace {
 
 using fw::win32::Bstr;
 using fw::win32::ComPtr;
+using fw::win32::RefCounted;
 
 std::string describe(const char* what, HRESULT hr) {
   char code[16];
@@ -29,21 +30,6 @@ std::string describe(const char* what, HRESULT hr) {
 void check(HRESULT hr, const char* what) {
   if (FAILED(hr)) throw DeviceError(describe(what, hr), hr);
 }
-
-// Reference counting shared by the two small COM objects the host implements.
-template <class Derived>
-class RefCounted {
- public:
-  ULONG addRef() { return ++refs_; }
-  ULONG release() {
-    const ULONG left = --refs_;
-    if (left == 0) delete static_cast<Derived*>(this);
-    return left;
-  }
-
- private:
-  std::atomic<ULONG> refs_{1};
-};
 
 // The container side the control sees: our form's window, no frame, no documents.
 class HostSite final : public IOleClientSite, public IOleInPlaceSite, RefCounted<HostSite> {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "channel.h"
+#include "fw/com_ptr.h"
 #include "korvan_abi.h"
 #include "text.h"
 
@@ -138,7 +139,7 @@ struct Event {
   bool conventional;  // IID_NULL, DISPATCH_METHOD, no named arguments, BSTRs only
 };
 
-class EventSink final : public IDispatch {
+class EventSink final : public IDispatch, public fw::win32::RefCounted<EventSink> {
  public:
   explicit EventSink(bool answersEventInterface) : answersEventInterface_(answersEventInterface) {}
 
@@ -151,12 +152,8 @@ class EventSink final : public IDispatch {
     *object = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return release(); }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
@@ -189,12 +186,11 @@ class EventSink final : public IDispatch {
   std::vector<Event> events;
 
  private:
-  ULONG references_ = 1;
   bool answersEventInterface_;
 };
 
 // An object that is no IDispatch: not a sink.
-class PlainObject final : public IUnknown {
+class PlainObject final : public IUnknown, public fw::win32::RefCounted<PlainObject> {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     *object = riid == IID_IUnknown ? this : nullptr;
@@ -202,15 +198,10 @@ class PlainObject final : public IUnknown {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return release(); }
 
  private:
-  ULONG references_ = 1;
 };
 
 // ---- one simulated control, reached the way the program and the tool reach it ----
@@ -769,7 +760,7 @@ TEST_F(KorvanSimTest, LogToAWindowThatIsGoneIsReportedUndeliverable) {
 
 // ---- the OLE control a container sees ----
 
-class FakeSite final : public IOleClientSite, public IOleInPlaceSite {
+class FakeSite final : public IOleClientSite, public IOleInPlaceSite, public fw::win32::RefCounted<FakeSite> {
  public:
   FakeSite(HWND window, bool allowsActivation) : window_(window), allowsActivation_(allowsActivation) {}
 
@@ -785,12 +776,8 @@ class FakeSite final : public IOleClientSite, public IOleInPlaceSite {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return release(); }
   // IOleClientSite
   HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
@@ -828,7 +815,6 @@ class FakeSite final : public IOleClientSite, public IOleInPlaceSite {
   int deactivations = 0;
 
  private:
-  ULONG references_ = 1;
   HWND window_;
   bool allowsActivation_;
 };

@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -56,6 +57,22 @@ class ComPtr {
 
  private:
   T* p_ = nullptr;
+};
+
+// Reference counting for the small COM objects the program implements itself (sites, sinks):
+// the object starts with one reference, its creator's, and deletes itself at zero.
+template <class Derived>
+class RefCounted {
+ protected:
+  ULONG addRef() { return ++refs_; }
+  ULONG release() {
+    const ULONG left = --refs_;
+    if (left == 0) delete static_cast<Derived*>(this);
+    return left;
+  }
+
+ private:
+  std::atomic<ULONG> refs_{1};
 };
 
 class Bstr {
