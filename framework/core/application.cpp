@@ -22,9 +22,15 @@ void Application::setTitle(std::string title) {
 void Application::run() {
   Form* main = mainForm();
   if (!main) return;
-  main->show();
+  if (showMainForm) main->show();
   backend::runMessageLoop([main] { return !main->closed(); });
   terminate();
+}
+
+Form* Application::findForm(std::string_view name) const {
+  for (const auto& form : forms_)
+    if (form->name() == name) return form.get();
+  return nullptr;
 }
 
 void Application::processMessages() { backend::processMessages(); }
@@ -32,7 +38,9 @@ void Application::processMessages() { backend::processMessages(); }
 void Application::bringToFront() { backend::bringApplicationToFront(); }
 
 void Application::terminate() {
+  terminating_ = true;
   while (!forms_.empty()) forms_.pop_back();
+  terminating_ = false;
 }
 
 void Application::guard(const std::function<void()>& handler) {

@@ -1,6 +1,7 @@
 #include "fw/component.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "fw/scale.h"
 #include "fw/text.h"
@@ -54,7 +55,25 @@ std::vector<std::string> LoadContext::lines(const LayoutProperty& p) const {
 
 Component::Component(Component* owner) : owner_(owner) {}
 
-Component::~Component() { destroyComponents(); }
+Component::~Component() {
+  destroyComponents();
+  for (Component* w : std::exchange(watchers_, {})) {
+    std::erase(w->watched_, this);
+    w->removed(*this);
+  }
+  for (Component* c : watched_) std::erase(c->watchers_, this);
+}
+
+void Component::freeNotification(Component& other) {
+  if (&other == this || std::find(watched_.begin(), watched_.end(), &other) != watched_.end()) return;
+  watched_.push_back(&other);
+  other.watchers_.push_back(this);
+}
+
+void Component::removeFreeNotification(Component& other) {
+  std::erase(watched_, &other);
+  std::erase(other.watchers_, this);
+}
 
 void Component::destroyComponents() {
   while (!owned_.empty()) owned_.pop_back();

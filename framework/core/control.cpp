@@ -70,6 +70,7 @@ void Control::inheritFont(const Font& f) {
   for (Control* c : children_)
     if (c->parentFont_) c->inheritFont(f);
   if (autoSize_ && !loading_) fitToContent();
+  fontChanged();
 }
 
 void Control::setColor(std::uint32_t c) { peer_->setColor(c); }
@@ -195,31 +196,35 @@ void Control::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
     setPopupMenu(menu);
   } else if (k.starts_with("Font.")) {
     Font f = font_;
-    if (k == "Font.Name") {
-      f.name = ctx.text(p);
-    } else if (k == "Font.Height") {
-      f.height = ctx.scaled(p);
-    } else if (k == "Font.Charset") {
-      f.charset = ctx.choice<int>(p, {{"DEFAULT_CHARSET", kDefaultCharset},
-                                      {"ANSI_CHARSET", kAnsiCharset},
-                                      {"TURKISH_CHARSET", kTurkishCharset}});
-    } else if (k == "Font.Color") {
-      f.color = ctx.choice<Color>(p, {{"clWindowText", clWindowText}, {"clHotLight", clHotLight},
-                                      {"clRed", clRed}, {"clBlack", clBlack}});
-    } else if (k == "Font.Style") {
-      f.bold = f.italic = f.underline = false;
-      for (const auto& s : ctx.set(p)) {
-        if (s == "fsBold") f.bold = true;
-        else if (s == "fsItalic") f.italic = true;
-        else if (s == "fsUnderline") f.underline = true;
-        else ctx.fail(p, "'" + s + "' is not a font style");
-      }
-    } else {
-      Component::applyProperty(p, ctx);
-    }
+    applyFontProperty(f, std::string_view(k).substr(5), p, ctx);
     setFont(f);
   } else {
     Component::applyProperty(p, ctx);
+  }
+}
+
+void applyFontProperty(Font& f, std::string_view field, const LayoutProperty& p, LoadContext& ctx) {
+  if (field == "Name") {
+    f.name = ctx.text(p);
+  } else if (field == "Height") {
+    f.height = ctx.scaled(p);
+  } else if (field == "Charset") {
+    f.charset = ctx.choice<int>(p, {{"DEFAULT_CHARSET", kDefaultCharset},
+                                    {"ANSI_CHARSET", kAnsiCharset},
+                                    {"TURKISH_CHARSET", kTurkishCharset}});
+  } else if (field == "Color") {
+    f.color = ctx.choice<Color>(p, {{"clWindowText", clWindowText}, {"clHotLight", clHotLight},
+                                    {"clRed", clRed}, {"clBlack", clBlack}});
+  } else if (field == "Style") {
+    f.bold = f.italic = f.underline = false;
+    for (const auto& s : ctx.set(p)) {
+      if (s == "fsBold") f.bold = true;
+      else if (s == "fsItalic") f.italic = true;
+      else if (s == "fsUnderline") f.underline = true;
+      else ctx.fail(p, "'" + s + "' is not a font style");
+    }
+  } else {
+    ctx.fail(p, "unknown property of this class");
   }
 }
 

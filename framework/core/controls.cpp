@@ -168,12 +168,22 @@ void MenuItem::click() {
 void MenuItem::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   if (p.key == "Caption") {
     setCaption(ctx.text(p));
+  } else if (p.key == "Default") {
+    setDefault(ctx.boolean(p));
   } else {
     Component::applyProperty(p, ctx);
   }
 }
 
 void PopupMenu::popup(Point screen) { backend::showPopupMenu(items(), screen); }
+
+void PopupMenu::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
+  if (p.key == "AutoPopup") {
+    setAutoPopup(ctx.boolean(p));
+  } else {
+    Menu::applyProperty(p, ctx);
+  }
+}
 
 Timer::~Timer() {
   if (id_) backend::stopTimer(id_);

@@ -1,6 +1,7 @@
 #include "fw/form.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "fw/application.h"
 #include "fw/controls.h"
@@ -19,8 +20,17 @@ void Form::loadLayout(const std::string& resourceName) {
   const LayoutNode root = parseLayout(backend::loadLayoutText(resourceName), resourceName);
   LoadContext ctx{resourceName, dpi_, this};
   setName(root.name);
-  for (const auto& p : root.properties) applyProperty(p, ctx);
+  // The menu bar is one of the form's own components: it is attached once they exist.
+  std::vector<const LayoutProperty*> references;
+  for (const auto& p : root.properties) {
+    if (p.key == "Menu") {
+      references.push_back(&p);
+    } else {
+      applyProperty(p, ctx);
+    }
+  }
   loadChildren(root, this, ctx);
+  for (const LayoutProperty* p : references) applyProperty(*p, ctx);
   // End of loading, in creation order, the form last.
   for (const auto& c : components()) c->loaded();
   loaded();
@@ -120,7 +130,7 @@ void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   } else if (k == "Menu") {
     const std::string name = ctx.identifier(p);
     auto* menu = dynamic_cast<MainMenu*>(findComponent(name));
-    if (!menu) ctx.fail(p, "no main menu '" + name + "' is declared before this property");
+    if (!menu) ctx.fail(p, "no main menu '" + name + "' in this layout");
     setMenu(menu);
   } else {
     Control::applyProperty(p, ctx);

@@ -4,14 +4,19 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "fw/application.h"
 #include "fw/backend.h"
 #include "fw/headless.h"
+#include "fw/headless_shell.h"
+#include "fw/custom_control.h"
 #include "fw/platform.h"
+#include "fw/raster_canvas.h"
 
 namespace fw {
 namespace {
@@ -40,21 +45,43 @@ State& state() {
   return s;
 }
 
+// Top-level windows, the front one last. Never freed: forms that the application still holds
+// at exit leave it after every other static is gone.
+std::vector<const Control*>& stacking() {
+  static auto* windows = new std::vector<const Control*>;
+  return *windows;
+}
+
 class HeadlessWidget final : public WidgetPeer {
  public:
-  HeadlessWidget(WidgetKind kind, Control& control) : kind_(kind), control_(control) {}
+  HeadlessWidget(WidgetKind kind, Control& control, const WidgetStyle& style)
+      : kind_(kind), control_(control), edge_(kind == WidgetKind::Custom && style.border ? kClientEdge : 0) {}
+  ~HeadlessWidget() override {
+    std::erase(stacking(), &control_);
+    if (focusedWidget() == this) focusedWidget() = nullptr;
+  }
 
   void setName(const std::string&) override {}
   void setText(const std::string& text) override { text_ = text; }
   std::string text() const override { return text_; }
-  void setBounds(const Rect& r) override { bounds_ = r; }
+  void setBounds(const Rect& r) override {
+    resizing([&] { bounds_ = r; });
+  }
   Rect bounds() const override { return bounds_; }
-  Size clientSize() const override { return {bounds_.width(), bounds_.height()}; }
+  // Inside the client edge and beside the scroll bars that are shown.
+  Size clientSize() const override {
+    const int bar = kScrollBarSize;
+    return {std::max(0, bounds_.width() - 2 * edge_ - (bars_[1].visible ? bar : 0)),
+            std::max(0, bounds_.height() - 2 * edge_ - (bars_[0].visible ? bar : 0))};
+  }
   void setClientSize(Size s) override { bounds_ = Rect::fromSize(bounds_.left, bounds_.top, s.width, s.height); }
   void setVisible(bool v) override {
     const bool shown = v && !visible_;
     visible_ = v;
-    if (shown && kind_ == WidgetKind::Form) Application::guard([this] { static_cast<Form&>(control_).handleShown(); });
+    if (shown && kind_ == WidgetKind::Form) {
+      raise();  // as a window that the system shows comes up in front
+      Application::guard([this] { static_cast<Form&>(control_).handleShown(); });
+    }
   }
   bool visible() const override { return visible_; }
   void setEnabled(bool) override {}
@@ -62,9 +89,49 @@ class HeadlessWidget final : public WidgetPeer {
   void setColor(std::uint32_t) override {}
   void setHint(const std::string&, bool) override {}
   Size measureText(const std::string& text) const override { return headless::textExtent(text, font_.height); }
-  void bringToFront() override {}
-  void setFocus() override {}
-  void invalidate() override {}
+  void bringToFront() override { raise(); }
+  void setFocus() override { focusedWidget() = this; }
+  bool focused() const override { return focusedWidget() == this; }
+  void invalidate() override { invalidated_.push_back({0, 0, clientSize().width, clientSize().height}); }
+  void invalidateRect(const Rect& r) override { invalidated_.push_back(r); }
+  void update() override {}
+  void setCursor(int cursor) override { cursor_ = cursor; }
+  std::vector<Rect> invalidated_;
+  int cursor_ = 0;
+
+  // What is drawn outside the paint cycle lands on a surface that tests take.
+  void paintNow(const std::function<void(Canvas&)>& draw) override {
+    const Size client = clientSize();
+    if (!drawnNow_ || drawnNow_->width() != client.width || drawnNow_->height() != client.height)
+      drawnNow_.emplace(client.width, client.height);
+    draw(*drawnNow_);
+  }
+  std::optional<RasterCanvas> drawnNow_;
+
+  void showScrollBar(ScrollBar bar, bool show) override {
+    resizing([&] { bars_[index(bar)].visible = show; });
+  }
+  // As the platform does: a range change shows the bar when the range is not empty and hides
+  // it when it is; the position is held inside the range.
+  void setScrollRange(ScrollBar bar, int max, int position) override {
+    ScrollInfo& b = bars_[index(bar)];
+    const bool rangeChanged = b.min != 0 || b.max != max;
+    b.min = 0;
+    b.max = max;
+    b.position = std::clamp(position, b.min, std::max(b.min, b.max));
+    if (rangeChanged) resizing([&] { b.visible = b.max > b.min; });
+  }
+  void setScrollPosition(ScrollBar bar, int position) override {
+    ScrollInfo& b = bars_[index(bar)];
+    b.position = std::clamp(position, b.min, std::max(b.min, b.max));
+  }
+  ScrollInfo scrollInfo(ScrollBar bar) const override { return bars_[index(bar)]; }
+
+  void createCaret(Size size) override { caret_ = {true, false, caret_.at, size}; }
+  void destroyCaret() override { caret_ = {}; }
+  void showCaret(bool show) override { caret_.shown = caret_.exists && show; }
+  void setCaretPos(Point p) override { caret_.at = p; }
+  headless::Caret caret_;
   void setChecked(bool c) override { checked_ = c; }
   bool checked() const override { return checked_; }
   void setRange(int min, int max) override {
@@ -85,6 +152,30 @@ class HeadlessWidget final : public WidgetPeer {
   }
 
  private:
+  static constexpr int kClientEdge = 2;
+  static constexpr int kScrollBarSize = 17;
+  static int index(ScrollBar bar) { return bar == ScrollBar::Horizontal ? 0 : 1; }
+  static HeadlessWidget*& focusedWidget() {
+    static HeadlessWidget* focused = nullptr;
+    return focused;
+  }
+  // Applies a change; when it changed the client size, the control gets its resize handling
+  // at once, as the platform's size message arrives.
+  template <class F>
+  void resizing(F change) {
+    const Size before = clientSize();
+    change();
+    if (clientSize() != before) Application::guard([this] { control_.handleResize(); });
+  }
+
+  // Puts the top-level window this control lives in above all others.
+  void raise() {
+    const Control* top = &control_;
+    while (top->parent()) top = top->parent();
+    std::erase(stacking(), top);
+    stacking().push_back(top);
+  }
+
   WidgetKind kind_;
   Control& control_;
   std::string text_;
@@ -94,12 +185,14 @@ class HeadlessWidget final : public WidgetPeer {
   int min_ = 0, max_ = 100, position_ = 0;
   Font font_;
   std::shared_ptr<const Bitmap> picture_;
+  int edge_;
+  ScrollInfo bars_[2];
 };
 
 }  // namespace
 
-std::unique_ptr<WidgetPeer> createWidget(WidgetKind kind, Control& control, WidgetPeer*, const WidgetStyle&) {
-  return std::make_unique<HeadlessWidget>(kind, control);
+std::unique_ptr<WidgetPeer> createWidget(WidgetKind kind, Control& control, WidgetPeer*, const WidgetStyle& style) {
+  return std::make_unique<HeadlessWidget>(kind, control, style);
 }
 
 Color resolveColor(Color c) {
@@ -146,9 +239,10 @@ std::string loadLayoutText(const std::string& name) {
 
 std::shared_ptr<const Bitmap> loadPicture(const std::string&) { return std::make_shared<Bitmap>(); }
 
-void showPopupMenu(const std::vector<MenuItem*>&, Point) {}
+void showPopupMenu(const std::vector<MenuItem*>& items, Point at) { headless::recordPopup(items, at); }
 Point cursorPos() { return {}; }
 void reportError(const std::string& message) { state().errors.push_back(message); }
+void registerCursor(int, const std::string&) {}
 
 std::uintptr_t startTimer(unsigned intervalMs, std::function<void()> tick) {
   auto& s = state();
@@ -198,6 +292,33 @@ int liveTimers() { return static_cast<int>(state().timers.size()); }
 bool quitRequested() { return state().quit; }
 bool applicationBroughtToFront() { return state().broughtToFront; }
 std::vector<std::string> reportedErrors() { return state().errors; }
+
+std::vector<Rect> takeInvalidations(const Control& control) {
+  auto& w = static_cast<HeadlessWidget&>(control.peer());
+  return std::exchange(w.invalidated_, {});
+}
+
+RasterCanvas paint(CustomControl& control, const Rect* box) {
+  const Size client = control.clientSize();
+  RasterCanvas canvas(client.width, client.height, clWhite, box ? *box : Rect{0, 0, client.width, client.height});
+  control.paint(canvas);
+  return canvas;
+}
+
+const Control* frontWindow() {
+  const auto& windows = stacking();
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+    if ((*it)->peer().visible()) return *it;
+  return nullptr;
+}
+
+int cursorOf(const Control& control) { return static_cast<HeadlessWidget&>(control.peer()).cursor_; }
+
+std::optional<RasterCanvas> takeDrawnNow(const Control& control) {
+  return std::exchange(static_cast<HeadlessWidget&>(control.peer()).drawnNow_, std::nullopt);
+}
+
+Caret caretOf(const Control& control) { return static_cast<HeadlessWidget&>(control.peer()).caret_; }
 
 Size textExtent(const std::string& text, int fontHeight) {
   return {static_cast<int>(text.size()) * std::max(1, fontHeight / 2), fontHeight};

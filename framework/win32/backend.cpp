@@ -113,7 +113,7 @@ void runMessageLoop(const std::function<bool()>& mainFormAlive) {
   while (mainFormAlive() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (previewCharacter(msg)) continue;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    if (root && widgetOf(root) && IsDialogMessageW(root, &msg)) continue;
+    if (root && widgetOf(root) && !previewBeforeDialogKeys(msg) && IsDialogMessageW(root, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -156,7 +156,11 @@ std::string loadLayoutText(const std::string& name) {
 void showPopupMenu(const std::vector<MenuItem*>& items, Point screen) {
   UniqueMenu menu(CreatePopupMenu());
   UINT id = kFirstPopupId;
-  for (MenuItem* item : items) AppendMenuW(menu.get(), MF_STRING, id++, wide(item->caption()).c_str());
+  for (MenuItem* item : items) {
+    AppendMenuW(menu.get(), MF_STRING, id, wide(item->caption()).c_str());
+    if (item->isDefault()) SetMenuDefaultItem(menu.get(), id, FALSE);
+    ++id;
+  }
   HWND owner = messageWindow();
   // Without the foreground the menu would not close when the user clicks elsewhere.
   SetForegroundWindow(owner);

@@ -19,6 +19,9 @@ void registerWindowClasses();
 // Key preview: gives a form that asks for it the characters typed in any of its controls.
 // True when the form consumed the character.
 bool previewCharacter(const MSG& msg);
+// Escape and Return, which the dialog manager would take for itself (cancel, default button),
+// go to a form with key preview as characters first: true for such a key press.
+bool previewBeforeDialogKeys(const MSG& msg);
 HBRUSH systemBrush(Color c);
 COLORREF toColorRef(Color c);
 

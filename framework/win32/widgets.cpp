@@ -9,8 +9,10 @@
 
 #include "fw/application.h"
 #include "fw/controls.h"
+#include "fw/custom_control.h"
 #include "fw/form.h"
 #include "fw/menu.h"
+#include "gdi_canvas.h"
 #include "handles.h"
 #include "internal.h"
 
@@ -28,6 +30,8 @@ constexpr UINT kFirstMenuId = 1000;
 
 LRESULT CALLBACK formProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK imageProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK customProc(HWND, UINT, WPARAM, LPARAM);
+HCURSOR cursorHandle(int number);
 LRESULT CALLBACK childSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
 }  // namespace
@@ -74,7 +78,15 @@ class Win32Widget final : public WidgetPeer {
   }
   void setBounds(const Rect& r) override {
     if (kind_ == WidgetKind::StatusBar) {
-      SendMessageW(hwnd(), WM_SIZE, 0, 0);  // a status bar places itself
+      // A status bar places itself at the bottom and takes the height its font needs, or the
+      // given one when that is more; its borders come on top of the minimum it is told.
+      SendMessageW(hwnd(), SB_SETMINHEIGHT, r.height(), 0);
+      SendMessageW(hwnd(), WM_SIZE, 0, 0);
+      const int extra = bounds().height() - r.height();
+      if (extra > 0 && extra < r.height()) {
+        SendMessageW(hwnd(), SB_SETMINHEIGHT, r.height() - extra, 0);
+        SendMessageW(hwnd(), WM_SIZE, 0, 0);
+      }
       return;
     }
     SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -104,11 +116,7 @@ class Win32Widget final : public WidgetPeer {
   void setEnabled(bool enabled) override { EnableWindow(hwnd(), enabled); }
   void setFont(const Font& font) override {
     font_ = font;
-    const std::wstring face = font.name == "Default" ? L"MS Shell Dlg 2" : wide(font.name);
-    GdiObject<HFONT> created(CreateFontW(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
-                                         font.underline, FALSE, static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS,
-                                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                         face.c_str()));
+    GdiObject<HFONT> created = createFont(font);
     SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(created.get()), TRUE);
     hfont_ = std::move(created);  // the old font is freed only after the window let go of it
   }
@@ -150,6 +158,39 @@ class Win32Widget final : public WidgetPeer {
   }
   void setFocus() override { SetFocus(hwnd()); }
   void invalidate() override { InvalidateRect(hwnd(), nullptr, TRUE); }
+  void invalidateRect(const Rect& r) override {
+    RECT rc{r.left, r.top, r.right, r.bottom};
+    InvalidateRect(hwnd(), &rc, FALSE);
+  }
+  void update() override { UpdateWindow(hwnd()); }
+  void setCursor(int cursor) override { cursor_ = cursor; }
+  bool focused() const override { return GetFocus() == hwnd(); }
+  void paintNow(const std::function<void(Canvas&)>& draw) override {
+    WindowDC dc(hwnd());
+    GdiCanvas canvas(dc.get());
+    draw(canvas);
+  }
+
+  void showScrollBar(ScrollBar bar, bool show) override { ShowScrollBar(hwnd(), barCode(bar), show); }
+  void setScrollRange(ScrollBar bar, int max, int position) override {
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_POS, 0, max, 0, position, 0};
+    SetScrollInfo(hwnd(), barCode(bar), &si, TRUE);
+  }
+  void setScrollPosition(ScrollBar bar, int position) override {
+    SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, position, 0};
+    SetScrollInfo(hwnd(), barCode(bar), &si, TRUE);
+  }
+  ScrollInfo scrollInfo(ScrollBar bar) const override {
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(hwnd(), barCode(bar), &si);
+    const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+    return {(style & (bar == ScrollBar::Horizontal ? WS_HSCROLL : WS_VSCROLL)) != 0, si.nMin, si.nMax, si.nPos};
+  }
+
+  void createCaret(Size size) override { CreateCaret(hwnd(), nullptr, size.width, size.height); }
+  void destroyCaret() override { DestroyCaret(); }
+  void showCaret(bool show) override { show ? ShowCaret(hwnd()) : HideCaret(hwnd()); }
+  void setCaretPos(Point p) override { SetCaretPos(p.x, p.y); }
 
   void setChecked(bool checked) override {
     SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -216,6 +257,17 @@ class Win32Widget final : public WidgetPeer {
           return true;
         }
         return false;
+      case WM_KEYDOWN:
+        // A multi-line edit in a window that takes dialog keys closes its parent on Escape; a
+        // memo leaves its window alone.
+        if (kind_ != WidgetKind::Memo || wp != VK_ESCAPE) return false;
+        result = 0;
+        return true;
+      case WM_CLOSE:
+        // Controls live as long as their component: never destroyed by a message.
+        if (kind_ == WidgetKind::Form) return false;
+        result = 0;
+        return true;
       case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wp) == hwnd()) {
           Point at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
@@ -233,6 +285,14 @@ class Win32Widget final : public WidgetPeer {
       }
       case WM_SIZE:
         Application::guard([&] { control_.handleResize(); });
+        return false;
+      case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wp) != hwnd() || LOWORD(lp) != HTCLIENT || cursor_ == 0) return false;
+        if (HCURSOR c = cursorHandle(cursor_)) {
+          SetCursor(c);
+          result = TRUE;
+          return true;
+        }
         return false;
       case WM_ERASEBKGND:
         // A group box paints only its frame; the inside would stay whatever was there.
@@ -258,6 +318,16 @@ class Win32Widget final : public WidgetPeer {
       case WM_SHOWWINDOW:
         if (wp) Application::guard([&] { static_cast<Form&>(control_).handleShown(); });
         break;
+      case WM_MOVE:
+        static_cast<Form&>(control_).handleFrameChanged(bounds());
+        break;
+      case WM_SIZE:
+        static_cast<Form&>(control_).handleFrameChanged(bounds());
+        handleCommon(msg, wp, lp, result);
+        break;
+      case WM_ACTIVATE:
+        if (restoreFocus(wp)) return 0;
+        break;
       case WM_ERASEBKGND: {
         RECT r;
         GetClientRect(hwnd(), &r);
@@ -268,6 +338,23 @@ class Win32Widget final : public WidgetPeer {
         if (handleCommon(msg, wp, lp, result)) return result;
     }
     return DefWindowProcW(hwnd(), msg, wp, lp);
+  }
+
+  // As in a dialog, a window that becomes active gives the focus back to the control that last
+  // had it, or else to the first control in the tab order. True when it set the focus.
+  bool restoreFocus(WPARAM wp) {
+    if (LOWORD(wp) == WA_INACTIVE) {
+      HWND focus = GetFocus();
+      if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
+      return false;
+    }
+    if (HIWORD(wp)) return false;  // minimised
+    HWND target = lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd(), lastFocus_)
+                      ? lastFocus_
+                      : GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+    if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target)) return false;
+    SetFocus(target);
+    return true;
   }
 
   LRESULT imageMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -282,6 +369,27 @@ class Win32Widget final : public WidgetPeer {
         break;
       default:
         break;
+    }
+    return DefWindowProcW(hwnd(), msg, wp, lp);
+  }
+
+  LRESULT customMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    switch (msg) {
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        {
+          GdiCanvas canvas(dc);
+          Application::guard([&] { static_cast<CustomControl&>(control_).paint(canvas); });
+        }
+        EndPaint(hwnd(), &ps);
+        return 0;
+      }
+      case WM_ERASEBKGND:
+        return 1;  // the control paints every pixel itself
+      default:
+        if (handleCommon(msg, wp, lp, result)) return result;
     }
     return DefWindowProcW(hwnd(), msg, wp, lp);
   }
@@ -314,7 +422,11 @@ class Win32Widget final : public WidgetPeer {
       case WidgetKind::Button: cls = L"BUTTON"; ws |= BS_PUSHBUTTON | WS_TABSTOP; break;
       case WidgetKind::Image: cls = kImageClass; break;
       case WidgetKind::Edit: cls = L"EDIT"; ws |= ES_AUTOHSCROLL | WS_TABSTOP; ex |= WS_EX_CLIENTEDGE; break;
-      case WidgetKind::Custom: cls = kCustomClass; ws |= WS_TABSTOP; break;
+      case WidgetKind::Custom:
+        cls = kCustomClass;
+        ws |= WS_TABSTOP | (style.scrollBars ? WS_HSCROLL | WS_VSCROLL : 0);
+        ex |= style.border ? WS_EX_CLIENTEDGE : 0;
+        break;
     }
     if (kind_ == WidgetKind::Form) ws &= ~static_cast<DWORD>(WS_VISIBLE);
     HWND parentWindow = parent_ ? parent_->hwnd() : nullptr;
@@ -326,6 +438,8 @@ class Win32Widget final : public WidgetPeer {
     if (kind_ == WidgetKind::StatusBar) SendMessageW(hwnd(), SB_SIMPLE, TRUE, 0);
     if (kind_ != WidgetKind::Form) SetWindowSubclass(hwnd(), childSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
   }
+
+  static int barCode(ScrollBar bar) { return bar == ScrollBar::Horizontal ? SB_HORZ : SB_VERT; }
 
   Win32Widget* formWidget() {
     Win32Widget* w = this;
@@ -400,7 +514,9 @@ class Win32Widget final : public WidgetPeer {
   UniqueMenu menu_;
   UniqueIcon bigIcon_, smallIcon_;
   std::vector<MenuItem*> menuItems_;
+  HWND lastFocus_ = nullptr;  // forms: the control that had the focus when the window went inactive
   std::wstring hint_;
+  int cursor_ = 0;
   Font font_;
   Color color_ = clBtnFace;
   std::shared_ptr<const Bitmap> picture_;
@@ -430,6 +546,31 @@ LRESULT CALLBACK imageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return w->imageMessage(msg, wp, lp);
 }
 
+LRESULT CALLBACK customProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Win32Widget* w = attach(hwnd, msg, lp);
+  if (!w || !w->hwnd()) return DefWindowProcW(hwnd, msg, wp, lp);
+  return w->customMessage(msg, wp, lp);
+}
+
+// Cursors registered by number; owned for the life of the program as the system owns its own.
+std::vector<std::pair<int, HCURSOR>>& registeredCursors() {
+  static std::vector<std::pair<int, HCURSOR>> cursors;
+  return cursors;
+}
+
+HCURSOR cursorHandle(int number) {
+  const struct {
+    int number;
+    LPCWSTR id;
+  } system[] = {{-2, IDC_ARROW}, {-3, IDC_CROSS}, {-4, IDC_IBEAM}, {-7, IDC_SIZENS},
+                {-9, IDC_SIZEWE}, {-11, IDC_WAIT}, {-21, IDC_HAND}};
+  for (const auto& s : system)
+    if (s.number == number) return LoadCursorW(nullptr, s.id);
+  for (const auto& [n, c] : registeredCursors())
+    if (n == number) return c;
+  return nullptr;
+}
+
 LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
   auto* w = reinterpret_cast<Win32Widget*>(ref);
   LRESULT result = 0;
@@ -455,8 +596,15 @@ void registerWindowClasses() {
   wc.lpfnWndProc = imageProc;
   wc.lpszClassName = kImageClass;
   RegisterClassExW(&wc);
+  wc.lpfnWndProc = customProc;
   wc.lpszClassName = kCustomClass;
   RegisterClassExW(&wc);
+}
+
+bool previewBeforeDialogKeys(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_ESCAPE && msg.wParam != VK_RETURN)) return false;
+  Win32Widget* form = widgetOf(GetAncestor(msg.hwnd, GA_ROOT));
+  return form && form->kind() == WidgetKind::Form && static_cast<Form&>(form->control()).keyPreview();
 }
 
 bool previewCharacter(const MSG& msg) {
@@ -475,6 +623,15 @@ HWND nativeWindow(const Control& control) { return static_cast<Win32Widget&>(con
 }  // namespace fw::win32
 
 namespace fw {
+
+void backend::registerCursor(int number, const std::string& resourceName) {
+  HCURSOR c = static_cast<HCURSOR>(
+      LoadImageW(win32::instance(), win32::wide(resourceName).c_str(), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+  if (!c) throw std::runtime_error("the cursor '" + resourceName + "' is missing from the program");
+  auto& cursors = win32::registeredCursors();
+  std::erase_if(cursors, [number](const auto& e) { return e.first == number; });
+  cursors.emplace_back(number, c);
+}
 
 std::unique_ptr<WidgetPeer> createWidget(WidgetKind kind, Control& control, WidgetPeer* parent, const WidgetStyle& style) {
   return std::make_unique<win32::Win32Widget>(kind, control, static_cast<win32::Win32Widget*>(parent), style);

@@ -150,6 +150,7 @@ TEST_F(LayoutForm, BrokenLayoutsFailWithTheirPlace) {
       {"wrong_kind.layout", 3, "Visible", "expected True or False"},
       {"bad_enum.layout", 3, "Align", "'alMiddle' is not one of its values"},
       {"missing_menu.layout", 3, "PopupMenu", "no popup menu 'Nowhere'"},
+      {"missing_main_menu.layout", 2, "Menu", "no main menu 'Nowhere'"},
   };
   for (const auto& c : cases) {
     fw::Form form(nullptr);

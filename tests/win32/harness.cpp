@@ -37,6 +37,22 @@ BOOL CALLBACK findMainWindow(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
+struct WindowSearch {
+  DWORD pid;
+  const std::wstring* name;
+  HWND found;
+};
+BOOL CALLBACK findWindow(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSearch*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == s->pid && componentName(hwnd) == *s->name) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 struct ControlSearch {
   const std::wstring* name;
   HWND found;
@@ -81,9 +97,11 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
   return true;
 }
 
-Program::Program(const std::wstring& exe) {
+Program::Program(const std::wstring& exe, const std::wstring& desktop) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);
+  std::wstring desktopName = desktop.empty() ? L"" : L"WinSta0\\" + desktop;
+  if (!desktop.empty()) si.lpDesktop = desktopName.data();
   std::wstring command = L"\"" + exe + L"\"";
   if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) {
     info_ = {};
@@ -114,9 +132,17 @@ HWND Program::mainWindow() {
   return main_;
 }
 
-HWND Program::control(const std::wstring& name) {
+HWND Program::control(const std::wstring& name) { return control(mainWindow(), name); }
+
+HWND Program::window(const std::wstring& name) {
+  WindowSearch search{pid(), &name, nullptr};
+  EnumWindows(findWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND Program::control(HWND window, const std::wstring& name) {
   ControlSearch search{&name, nullptr};
-  EnumChildWindows(mainWindow(), findControl, reinterpret_cast<LPARAM>(&search));
+  EnumChildWindows(window, findControl, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -141,6 +167,14 @@ std::string utf8(const std::wstring& text) {
   std::string s(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), s.data(), n, nullptr, nullptr);
   return s;
+}
+
+long gdiObjectLevel() {
+  if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
+  HBRUSH probe = CreateSolidBrush(0);
+  const long slot = static_cast<long>(reinterpret_cast<UINT_PTR>(probe) & 0xFFFF);
+  DeleteObject(probe);
+  return slot;
 }
 
 bool screenshot(HWND hwnd, const std::wstring& name) {

@@ -18,7 +18,8 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 
 class Program {
  public:
-  explicit Program(const std::wstring& exe = binDir() + L"\\Zelvora.exe");
+  // desktop: the name of a desktop of the window station to start on; empty for this one.
+  explicit Program(const std::wstring& exe = binDir() + L"\\Zelvora.exe", const std::wstring& desktop = L"");
   ~Program();  // ends the process if the test did not
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -27,8 +28,12 @@ class Program {
   HANDLE process() const { return info_.hProcess; }
   // The visible main window ("ZELVORA- TEST"), waiting for it to appear.
   HWND mainWindow();
-  // A control of a window by its component name; null when there is none.
+  // A control of the main window by its component name; null when there is none.
   HWND control(const std::wstring& name);
+  // A top-level window of the program by its component name, shown or hidden; null when none.
+  HWND window(const std::wstring& name);
+  // A control of a window by its component name; null when there is none.
+  static HWND control(HWND window, const std::wstring& name);
   // Waits for the process to end; returns its exit code or STILL_ACTIVE on time-out.
   DWORD waitForExit(std::chrono::milliseconds limit = std::chrono::seconds(20));
 
@@ -40,6 +45,10 @@ class Program {
 std::wstring windowText(HWND hwnd);
 // Saves what the screen shows of a window as a 24-bit BMP under out/.
 bool screenshot(HWND hwnd, const std::wstring& name);
+// How many GDI objects this process holds: the system's count where it keeps one (Windows);
+// elsewhere (Wine) the table slot a new object gets, which climbs only while objects stay
+// alive, since freed slots are handed out again. Compare two readings for a leak.
+long gdiObjectLevel();
 std::string utf8(const std::wstring& text);
 
 // Runs korvansim.exe with the arguments and collects what it prints.

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fw/form.h"
@@ -28,10 +29,15 @@ class Application {
     return ref;
   }
   Form* mainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
+  // The form of that component name; null when the application has none.
+  Form* findForm(std::string_view name) const;
   void run();
   void processMessages();
   void bringToFront();
   void terminate();  // ends the loop; forms are destroyed, newest first
+  bool terminating() const { return terminating_; }
+  // False: run() does not show the main form (a component asked to start hidden).
+  bool showMainForm = true;
 
   // Runs a handler; an error it raises goes to onException (or is dropped when unset).
   static void guard(const std::function<void()>& handler);
@@ -40,6 +46,7 @@ class Application {
  private:
   std::string title_;
   std::vector<std::unique_ptr<Form>> forms_;
+  bool terminating_ = false;
 };
 
 // Application-wide events placed on a form: while it lives, errors that escape any handler go

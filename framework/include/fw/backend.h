@@ -27,6 +27,19 @@ struct WidgetStyle {
   bool border = true;
   bool smooth = false;
   bool keyPreview = false;
+  bool scrollBars = false;  // custom controls: a horizontal and a vertical bar (shown on demand)
+};
+
+enum class ScrollBar { Horizontal, Vertical };
+
+// One scroll bar of a window: its range starts at `min`; no page size is set, so the thumb has
+// the system's default size.
+struct ScrollInfo {
+  bool visible = false;
+  int min = 0;
+  int max = 0;
+  int position = 0;
+  friend bool operator==(const ScrollInfo&, const ScrollInfo&) = default;
 };
 
 // Decoded picture: 32-bit pixels, 0x00RRGGBB, top row first.
@@ -59,6 +72,26 @@ class WidgetPeer {
   virtual void bringToFront() = 0;
   virtual void setFocus() = 0;
   virtual void invalidate() = 0;
+  virtual void invalidateRect(const Rect& r) = 0;  // client coordinates
+  virtual void update() = 0;                         // paints what is pending, now
+  virtual void setCursor(int cursor) = 0;            // a number registered with registerCursor
+  virtual bool focused() const = 0;                  // has the keyboard focus
+  // Draws at once on the client area, outside the paint cycle (custom controls).
+  virtual void paintNow(const std::function<void(Canvas&)>& draw) = 0;
+
+  // Scroll bars (WidgetStyle::scrollBars). Showing or hiding one changes the client size, and
+  // so does a range change that makes a bar needed or not needed (as the platform does); the
+  // control then gets its resize handling at once.
+  virtual void showScrollBar(ScrollBar bar, bool show) = 0;
+  virtual void setScrollRange(ScrollBar bar, int max, int position) = 0;  // range 0..max and position
+  virtual void setScrollPosition(ScrollBar bar, int position) = 0;
+  virtual ScrollInfo scrollInfo(ScrollBar bar) const = 0;
+
+  // The text caret: one per GUI thread, created hidden by the window that has the focus.
+  virtual void createCaret(Size size) = 0;
+  virtual void destroyCaret() = 0;
+  virtual void showCaret(bool show) = 0;
+  virtual void setCaretPos(Point p) = 0;
 
   // Kind-specific; other kinds ignore them.
   virtual void setChecked(bool checked) = 0;
@@ -96,6 +129,11 @@ void reportError(const std::string& message);
 // Timers: the callback runs on the GUI thread from the message loop.
 std::uintptr_t startTimer(unsigned intervalMs, std::function<void()> tick);
 void stopTimer(std::uintptr_t id);
+
+// Cursors by number: 0 is the default arrow; negative numbers are the system's shapes
+// (crArrow -2, crCross -3, crIBeam -4, crSizeNS -7, crSizeWE -9, crHandPoint -21); positive
+// ones are registered from the program's cursor resources.
+void registerCursor(int number, const std::string& resourceName);
 
 // Text clipboard.
 bool setClipboardText(const std::string& text);

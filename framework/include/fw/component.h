@@ -79,15 +79,24 @@ class Component {
   // Runs once after the whole layout has been read (end of loading).
   virtual void loaded() {}
 
+  // Asks to be told through removed() when `other` is destroyed (a reference to it must then be
+  // dropped). Either side may go first; each forgets the other.
+  void freeNotification(Component& other);
+  void removeFreeNotification(Component& other);
+
  protected:
   // Destroys the owned components, newest first; owners that hold windows call this before
   // their own window goes.
   void destroyComponents();
+  // A component this one asked about (freeNotification) is being destroyed.
+  virtual void removed(Component& /*other*/) {}
 
  private:
   Component* owner_;
   std::string name_;
   std::vector<std::unique_ptr<Component>> owned_;
+  std::vector<Component*> watchers_;  // told when this one goes
+  std::vector<Component*> watched_;   // tell this one when they go
 };
 
 // Creates components by class name while a layout is read.

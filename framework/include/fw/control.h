@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fw/backend.h"
@@ -67,9 +68,13 @@ class Control : public Component {
   PopupMenu* popupMenu() const { return popupMenu_; }
   void setPopupMenu(PopupMenu* menu) { popupMenu_ = menu; }
   int cursor() const { return cursor_; }
-  void setCursor(int c) { cursor_ = c; }
+  void setCursor(int c) {
+    cursor_ = c;
+    peer_->setCursor(c);
+  }
   void bringToFront() { peer_->bringToFront(); }
   void setFocus() { peer_->setFocus(); }
+  bool focused() const { return peer_->focused(); }
 
   // Lays the aligned children out in the alignment area, in creation order.
   void realign();
@@ -91,7 +96,11 @@ class Control : public Component {
  protected:
   // Sizes the control to its content (labels); called when automatic sizing is on.
   virtual void fitToContent() {}
+  // The control's font changed (set, or taken over from the parent).
+  virtual void fontChanged() {}
   void setBoundsQuietly(const Rect& r);
+  // Records bounds that the window already has (moved or sized from outside).
+  void noteBounds(const Rect& r) { bounds_ = r; }
 
  private:
   void inheritFont(const Font& f);
@@ -113,5 +122,9 @@ class Control : public Component {
   PopupMenu* popupMenu_ = nullptr;
   int cursor_ = 0;
 };
+
+// Applies one stored font field (the part after "Font.": Name, Height, Charset, Color, Style);
+// for a control's own font and for the other fonts a component keeps.
+void applyFontProperty(Font& font, std::string_view field, const LayoutProperty& p, LoadContext& ctx);
 
 }  // namespace fw

@@ -43,6 +43,9 @@ class Form : public Control {
   bool handleCloseRequest();  // true when the window may close
   virtual void handleShown();
   void handleKeyPress(char& key);
+  // The window was moved or sized, by the user or by the system: its bounds follow, so that
+  // setting the old ones again is not taken for no change.
+  void handleFrameChanged(const Rect& bounds) { noteBounds(bounds); }
   bool closed() const { return closed_; }
 
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;

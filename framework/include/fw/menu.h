@@ -16,10 +16,14 @@ class MenuItem : public Component {
   void setCaption(std::string c) { caption_ = std::move(c); }
   void click();
   NotifyEvent onClick;
+  // The default command of its menu (drawn bold; a double-click on the owner may choose it).
+  bool isDefault() const { return default_; }
+  void setDefault(bool on) { default_ = on; }
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
 
  private:
   std::string caption_;
+  bool default_ = false;
 };
 
 // Holds its items in order; items are owned by the form like every component.
@@ -45,6 +49,17 @@ class PopupMenu : public Menu {
  public:
   using Menu::Menu;
   void popup(Point screen);
+  // Off: whoever owns the menu does not open it by itself on a click.
+  bool autoPopup() const { return autoPopup_; }
+  void setAutoPopup(bool on) { autoPopup_ = on; }
+  // The component the menu was last opened for.
+  Component* popupComponent() const { return popupComponent_; }
+  void setPopupComponent(Component* c) { popupComponent_ = c; }
+  void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
+
+ private:
+  bool autoPopup_ = true;
+  Component* popupComponent_ = nullptr;
 };
 
 }  // namespace fw
