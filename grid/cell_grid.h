@@ -1,0 +1,470 @@
+// TCellGrid, the call list: an owner-drawn grid whose text is stored column by column, with a
+// header that may merge cells, a gutter, a footer, a selection with a fill handle, and scroll
+// bars. It is platform-free: everything it needs of its window (painting, scroll bars, caret,
+// focus, cursor) goes through the framework, so the headless backend runs all of it in tests.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fw/canvas.h"
+#include "fw/controls.h"
+#include "fw/custom_control.h"
+#include "fw/shell.h"
+
+namespace grid {
+
+enum THorzAlign { haLeft, haCenter, haRight };
+enum TVertAlign { vaTop, vaCenter, vaBottom };
+enum TGutterKind { gkNone, gkBlank, gkPointer, gkNumber, gkString };
+// Where the selection's fill handle is drawn next (the mouse sets it for one drawing).
+enum class TFillHandleCorner { BottomRight, TopRight, BottomLeft };
+
+// A block of cells by index; all four edges inclusive (not a pixel rectangle).
+struct TGridRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  bool Contains(int col, int row) const { return col >= Left && col <= Right && row >= Top && row <= Bottom; }
+  friend bool operator==(const TGridRect&, const TGridRect&) = default;
+};
+
+// One header cell: its caption and the columns and header lines it spans (inclusive).
+struct THeaderInfo {
+  std::string Caption;
+  TGridRect Span;
+  friend bool operator==(const THeaderInfo&, const THeaderInfo&) = default;
+};
+
+// A cell index beyond the grid.
+class CellIndexError : public std::out_of_range {
+ public:
+  CellIndexError() : std::out_of_range("Cell Index out of bound.") {}
+};
+
+class TCellGrid;
+class TCellColumns;
+class TCellInplace;
+
+using TOnDrawCellEvent =
+    std::function<void(TCellGrid& Sender, fw::Canvas& ACanvas, int X, int Y, const fw::Rect& Rc, bool& Handled)>;
+using TOnDrawHeaderEvent = std::function<void(TCellGrid& Sender, fw::Canvas& ACanvas, const fw::Rect& Rc,
+                                              const std::string& Str, bool& Handled)>;
+// The sender is the grid, or its in-place editor for characters typed there.
+using TOnFilterChar = std::function<void(fw::Component& Sender, int Col, int Row, char Chr, bool& Allowed)>;
+using TOnHeaderClick = std::function<void(TCellGrid& Sender, int Col, fw::MouseButton Button, fw::ShiftState Shift)>;
+using TOnGutterClick = std::function<void(TCellGrid& Sender, int Row, fw::MouseButton Button, fw::ShiftState Shift)>;
+using TOnCellChange = std::function<void(TCellGrid& Sender, int Col, int Row, std::string& Str)>;
+using TOnCellChanging = std::function<void(TCellGrid& Sender, int Col, int Row, bool& CanChange)>;
+using TOnColRowChanged = std::function<void(TCellGrid& Sender, int Col, int Row)>;
+using TOnRowEvent = std::function<void(TCellGrid& Sender, int ARow)>;
+using TOnCellAssignment = std::function<void(TCellGrid& Sender, int Col, int Row, std::string& Str)>;
+
+// One column: its look, its width and, in Strings, the text of all its cells (line r is row r;
+// the list does not follow the grid's row count).
+class TCellColumn {
+ public:
+  explicit TCellColumn(TCellColumns& collection);
+  TCellColumn(const TCellColumn&) = delete;
+  TCellColumn& operator=(const TCellColumn&) = delete;
+
+  TCellGrid& Grid() const;
+  int Index() const;
+  // The title, or "Column " and the index when there is none.
+  std::string DisplayName() const;
+
+  const std::string& Title() const { return title_; }
+  void setTitle(const std::string& v);
+  const std::string& Footer() const { return footer_; }
+  void setFooter(const std::string& v);
+  int Width() const { return width_; }
+  void setWidth(int v);
+  const fw::Font& Font() const { return font_; }
+  void setFont(const fw::Font& v);  // always a change, as a font assigned is a font changed
+  fw::Color Color() const { return color_; }
+  void setColor(fw::Color v);
+  THorzAlign HorzAlign() const { return horzAlign_; }
+  void setHorzAlign(THorzAlign v);
+  TVertAlign VertAlign() const { return vertAlign_; }
+  void setVertAlign(TVertAlign v);
+  bool Visible() const { return visible_; }
+  void setVisible(bool v);
+  int Tag() const { return tag_; }
+  void setTag(int v) { tag_ = v; }
+  int Tag2() const { return tag2_; }
+  void setTag2(int v) { tag2_ = v; }
+  const std::string& Hint() const { return hint_; }
+  void setHint(const std::string& v) { hint_ = v; }
+  const std::vector<std::string>& Strings() const { return strings_; }
+  void setStrings(const std::vector<std::string>& v);
+  bool CanResize() const { return canResize_; }
+  void setCanResize(bool v) { canResize_ = v; }
+  bool ReadOnly() const { return readOnly_; }
+  void setReadOnly(bool v) { readOnly_ = v; }
+
+  // The font is the column's own (and would be stored with a layout) only when it differs
+  // from the grid's.
+  bool FontIsOwn() const;
+  void Assign(const TCellColumn& source);
+
+ private:
+  friend class TCellGrid;
+  void changed(bool all);
+
+  TCellColumns& collection_;
+  std::string title_;
+  std::string footer_;
+  int width_;
+  fw::Font font_;
+  fw::Color color_;
+  THorzAlign horzAlign_ = haLeft;
+  TVertAlign vertAlign_ = vaCenter;
+  bool visible_ = true;
+  int tag_ = 0;
+  int tag2_ = 0;
+  std::string hint_;
+  std::vector<std::string> strings_;
+  bool canResize_ = true;
+  bool readOnly_ = false;
+};
+
+// The grid's columns in order. Every change of an item is reported to the grid, except while
+// reports are held back (BeginUpdate); the last EndUpdate reports one change of everything.
+class TCellColumns {
+ public:
+  explicit TCellColumns(TCellGrid& grid) : grid_(grid) {}
+  TCellColumns(const TCellColumns&) = delete;
+  TCellColumns& operator=(const TCellColumns&) = delete;
+
+  TCellGrid& Grid() const { return grid_; }
+  int Count() const { return static_cast<int>(items_.size()); }
+  TCellColumn& operator[](int index) const { return *items_.at(static_cast<size_t>(index)); }
+  TCellColumn& Add();
+  void Delete(int index);
+  void Clear();
+  void BeginUpdate() { ++updateCount_; }
+  void EndUpdate();
+  // Copies the other collection item by item.
+  void Assign(const TCellColumns& source);
+
+ private:
+  friend class TCellColumn;
+  void Changed(TCellColumn* item);  // null: everything
+
+  TCellGrid& grid_;
+  std::vector<std::unique_ptr<TCellColumn>> items_;
+  int updateCount_ = 0;
+};
+
+class TCellGrid : public fw::CustomControl {
+ public:
+  TCellGrid(fw::Component* owner, fw::Control* parent);
+  ~TCellGrid() override;
+
+  // --- Properties. Setters do nothing when the value is unchanged (fonts and string lists are
+  // copied and always count as changed).
+  // The grid's own flag: keys and mouse are ignored and the grid paints in its disabled
+  // colours, while its window stays enabled.
+  bool Enabled() const { return enabled_; }
+  void setEnabled(bool v);
+  // Counts below 0 are taken as 0. Both setters hold the current cell inside the grid and
+  // select it alone.
+  int ColCount() const { return columns_->Count(); }
+  void setColCount(int v);
+  int RowCount() const { return rowCount_; }
+  void setRowCount(int v);
+  bool AutoAddRow() const { return autoAddRow_; }
+  void setAutoAddRow(bool v) { autoAddRow_ = v; }
+  bool AutoFillDown() const { return autoFillDown_; }
+  void setAutoFillDown(bool v) { autoFillDown_ = v; }
+  bool AutoFillRight() const { return autoFillRight_; }
+  void setAutoFillRight(bool v) { autoFillRight_ = v; }
+  // The height of every row, header line and footer; at least 1, since rows are counted by it.
+  int DefRowHeight() const { return defRowHeight_; }
+  void setDefRowHeight(int v);
+  int DefColWidth() const { return defColWidth_; }
+  void setDefColWidth(int v);
+  bool Flat() const { return flat_; }
+  void setFlat(bool v);
+  fw::Color Color() const { return color(); }
+  void setColor(fw::Color v);
+  fw::Color AlternateColor() const { return alternateColor_; }
+  void setAlternateColor(fw::Color v);
+  fw::Color GridColor() const { return gridColor_; }
+  void setGridColor(fw::Color v);
+  bool ShowGrid() const { return showGrid_; }
+  void setShowGrid(bool v);
+  int HeaderLine() const { return headerLine_; }  // header lines, 0 or more
+  void setHeaderLine(int v);
+  fw::Color HeaderColor() const { return headerColor_; }
+  void setHeaderColor(fw::Color v);
+  fw::Color HeaderLightColor() const { return headerLightColor_; }
+  void setHeaderLightColor(fw::Color v);
+  fw::Color HeaderDarkColor() const { return headerDarkColor_; }
+  void setHeaderDarkColor(fw::Color v);
+  const fw::Font& HeaderFont() const { return headerFont_; }
+  void setHeaderFont(const fw::Font& v);
+  const fw::Font& FooterFont() const { return footerFont_; }
+  void setFooterFont(const fw::Font& v);
+  fw::Color SelectionColor() const { return selectionColor_; }
+  void setSelectionColor(fw::Color v);
+  bool FitToWidth() const { return fitToWidth_; }
+  void setFitToWidth(bool v);
+  bool AutoColWidth() const { return autoColWidth_; }
+  void setAutoColWidth(bool v);
+  bool ReadOnly() const { return readOnly_; }
+  void setReadOnly(bool v) { readOnly_ = v; }
+  TCellColumns& Columns() const { return *columns_; }
+  void setColumns(const TCellColumns& v);
+  TGutterKind GutterKind() const { return gutterKind_; }
+  void setGutterKind(TGutterKind v);
+  int GutterWidth() const { return gutterWidth_; }
+  void setGutterWidth(int v);
+  const fw::Font& GutterFont() const { return gutterFont_; }
+  void setGutterFont(const fw::Font& v);
+  const std::vector<std::string>& GutterStrings() const { return gutterStrings_; }
+  void setGutterStrings(const std::vector<std::string>& v);
+  bool ShowFooter() const { return showFooter_; }
+  void setShowFooter(bool v);
+  // The grid's Font is the control's (setFont); every column follows it.
+
+  // --- Cells.
+  // The stored text, empty beyond the column's list; no check against the row count.
+  std::string RawCellText(int col, int row) const { return rawText(col, row); }
+  // Throws CellIndexError for a cell beyond ColCount or RowCount.
+  std::string CellText(int col, int row) const;
+  // A program's write: no read-only check, no events.
+  void setCellText(int col, int row, std::string text) { EditCellText(col, row, false, std::move(text)); }
+  // A write on the user's behalf also honours the column's ReadOnly and raises OnCellChanging
+  // and OnCellChange. Outside a batch the cell is repainted at once. The text is taken by value:
+  // it may be another cell's, which padding the lists would move.
+  void EditCellText(int col, int row, bool byUser, std::string text);
+
+  // --- Rows. Out-of-range rows are ignored.
+  int AppendRow();
+  void InsertRow(int row);
+  void RemoveRow(int row);
+  // Empties every cell; the rows stay.
+  void ClearAll();
+  // Painting waits until EndBatch, which repaints everything once. Not counted: one EndBatch
+  // ends any number of BeginBatch.
+  void BeginBatch();
+  void EndBatch();
+
+  // --- The current cell and the selection.
+  int CurrentCol() const { return currentCol_; }
+  int CurrentRow() const { return currentRow_; }
+  const TGridRect& Selection() const { return selection_; }
+  int RangeEndCol() const { return rangeEndCol_; }
+  int RangeEndRow() const { return rangeEndRow_; }
+  // Makes a cell current, held inside the grid, and selects it alone.
+  void SetCurrentCell(int col, int row);
+  void SetSelection(const TGridRect& block, bool force);
+  void SelectSingleCell();
+  void NotifyColRowChanged();
+
+  // --- Geometry, in content coordinates unless said otherwise.
+  int ColumnLeft(int i) const;
+  int TotalColumnWidth() const;
+  fw::Rect CellRect(int col, int row) const;
+  fw::Rect CellRectToClient(const fw::Rect& r) const;
+  fw::Color CellColor(int col, int row) const;
+  int MeasureColumnText(int col) const;
+  virtual void Recalculate();
+  void RebuildHeader();
+  const std::vector<THeaderInfo>& HeaderCells() const { return headerCells_; }
+
+  // Layout results and scrolling state.
+  bool BatchLock() const { return batchLock_; }
+  int ToggledColumn() const { return toggledColumn_; }
+  int GutterExtent() const { return gutterExtent_; }
+  int HeaderHeight() const { return headerHeight_; }
+  int ColumnsWidth() const { return columnsWidth_; }
+  int RowsHeight() const { return rowsHeight_; }
+  int FooterTop() const { return footerTop_; }
+  const fw::Rect& CellArea() const { return cellArea_; }
+  int ContentRight() const { return contentRight_; }
+  int ContentBottom() const { return contentBottom_; }
+  int ScrollX() const { return scrollX_; }
+  int ScrollY() const { return scrollY_; }
+  int MaxScrollX() const { return maxScrollX_; }
+  int MaxScrollY() const { return maxScrollY_; }
+  int LineStep() const { return lineStep_; }
+  int PageStep() const { return pageStep_; }
+  const fw::Rect& FillHandleRect() const { return fillHandleRect_; }
+  const TGridRect& FillRange() const { return fillRange_; }
+  TFillHandleCorner FillHandleCorner() const { return fillHandleCorner_; }
+  const std::string& TypedText() const { return typedText_; }
+  bool EditorActive() const { return editorActive_; }
+  TCellInplace& Inplace() const { return *inplace_; }
+
+  // --- Scrolling.
+  // Masks of UpdateScrollBar, numbered as the platform's: the position only (SIF_POS), or the
+  // range and the position (SIF_RANGE | SIF_POS).
+  static constexpr int kScrollPos = 4;
+  static constexpr int kScrollRangeAndPos = 5;
+  virtual void UpdateScrollBar(fw::ScrollBar bar, int max, int mask, int pos);
+  virtual void ShowScrollBars(bool horizontal, bool vertical);
+  void SetScrollX(int x);
+  void SetScrollY(int y);
+  void SnapScrollY();
+  void EnsureCellVisible(int col, int row);
+  void HideCaretAndEditor();
+
+  // --- Painting.
+  void paint(fw::Canvas& canvas) override;
+  // Paints a cell's inside at once (not through the paint cycle); returns where a caret goes
+  // after the drawn text, (-1, -1) when the cell is out of view or a handler drew it.
+  fw::Point RepaintCellText(int col, int row, bool typing);
+  // Repaint requests: each asks for a client rectangle; nothing is painted until the next
+  // paint cycle.
+  void FullRepaint();
+  void InvalidateCellArea();
+  void InvalidateHeader();
+  void InvalidateGutter();
+  void InvalidateBelow(int y);
+  void InvalidateRightOf(int x);
+  void InvalidateColumn(int i);
+
+  // --- Events.
+  TOnDrawCellEvent OnDrawCell;
+  TOnDrawHeaderEvent OnDrawHeader;
+  TOnDrawHeaderEvent OnDrawGutter;
+  TOnDrawHeaderEvent OnDrawFooter;
+  TOnFilterChar OnFilterChar;
+  TOnHeaderClick OnHeaderClick;
+  TOnGutterClick OnGutterClick;
+  TOnCellChange OnCellChange;
+  TOnCellChanging OnCellChanging;
+  TOnColRowChanged OnColRowChanged;
+  TOnRowEvent OnInsertRow;
+  TOnRowEvent OnDeleteRow;
+  TOnCellAssignment OnCellAssignment;
+
+  // While a layout is read the layout waits for the end of loading: the stored column widths
+  // are already the fitted ones and must not be fitted to a size the grid has only for now.
+  void applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx) override;
+  void loaded() override;
+  void handleResize() override;
+
+ protected:
+  void fontChanged() override;
+
+ private:
+  friend class TCellColumn;
+  friend class TCellColumns;
+  friend class TCellInplace;
+
+  void columnsChanged(TCellColumn* column);
+  // The stored text without a copy, for painting; empty beyond the lists.
+  const std::string& rawText(int col, int row) const;
+  // The current cell held inside the grid ((-1, -1) without rows or columns), selected alone.
+  void clampCurrentCell();
+  bool cellStateFits() const;
+  fw::Rect clientRect() const;
+  fw::Rect selectionClientRect() const;
+  // The rows whose cells may meet the band [top, bottom) of client y.
+  std::pair<int, int> rowsBetween(int top, int bottom) const;
+  void fitColumns(int availW);
+
+  void drawCell(fw::Canvas& canvas, int col, int row);
+  void drawSelection(fw::Canvas& canvas);
+  void paintEmptyAreas(fw::Canvas& canvas);
+  void drawGutter(fw::Canvas& canvas);
+  void drawHeader(fw::Canvas& canvas);
+  void drawFooter(fw::Canvas& canvas);
+  void drawHeaderBox(fw::Canvas& canvas, const fw::Rect& r, const std::string& text, const TOnDrawHeaderEvent& handler,
+                     const fw::Font& font);
+  fw::Point drawAlignedText(fw::Canvas& canvas, const std::string& text, const fw::Rect& r, bool typing,
+                            TVertAlign vAlign, THorzAlign hAlign);
+  void drawMultiLineText(fw::Canvas& canvas, const std::string& text, const fw::Rect& r, TVertAlign vAlign,
+                         THorzAlign hAlign);
+
+  bool enabled_ = true;
+  int rowCount_ = 5;
+  bool autoAddRow_ = false;
+  bool autoFillDown_ = false;
+  bool autoFillRight_ = false;
+  int defRowHeight_ = 18;
+  int defColWidth_ = 80;
+  bool flat_ = true;
+  fw::Color alternateColor_ = fw::clWindow;
+  fw::Color gridColor_ = fw::clBtnFace;
+  bool showGrid_ = true;
+  int headerLine_ = 1;
+  fw::Color headerColor_ = fw::clBtnFace;
+  fw::Color headerLightColor_ = fw::clBtnHighlight;
+  fw::Color headerDarkColor_ = fw::clBtnShadow;
+  fw::Font headerFont_;
+  fw::Font footerFont_;
+  fw::Color selectionColor_ = 0x00CAFFFF;
+  bool fitToWidth_ = false;
+  bool autoColWidth_ = false;
+  bool readOnly_ = false;
+  std::unique_ptr<TCellColumns> columns_;
+  TGutterKind gutterKind_ = gkBlank;
+  int gutterWidth_ = 20;
+  fw::Font gutterFont_;
+  std::vector<std::string> gutterStrings_;
+  bool showFooter_ = false;
+
+  int currentCol_ = 0;
+  int currentRow_ = 0;
+  TGridRect selection_;
+  bool batchLock_ = false;
+  int toggledColumn_ = -1;
+  int gutterExtent_ = 0;
+  int headerHeight_ = 0;
+  int columnsWidth_ = 0;
+  int rowsHeight_ = 0;
+  int footerTop_ = 0;
+  fw::Rect cellArea_;
+  int contentRight_ = 200;
+  int contentBottom_ = 200;
+  int scrollX_ = 0;
+  int scrollY_ = 0;
+  int maxScrollX_ = 0;
+  int maxScrollY_ = 0;
+  int lineStep_ = 18;
+  int pageStep_ = 90;
+  fw::Rect fillHandleRect_{-1, -1, -1, -1};
+  TGridRect fillRange_{-1, -1, -1, -1};
+  TFillHandleCorner fillHandleCorner_ = TFillHandleCorner::BottomRight;
+  std::vector<THeaderInfo> headerCells_;
+  int rangeEndCol_ = 0;
+  int rangeEndRow_ = 0;
+  std::string typedText_;
+  bool editorActive_ = false;
+  std::unique_ptr<TCellInplace> inplace_;
+  bool loadingLayout_ = false;
+};
+
+// The one-line editor the grid lays over a cell to edit part of its text. Each grid has one,
+// hidden until a press on the current cell opens it.
+class TCellInplace : public fw::Edit {
+ public:
+  explicit TCellInplace(TCellGrid& grid);
+  TCellGrid& OwnerGrid() const { return grid_; }
+  THorzAlign EditorAlignment() const { return alignment_; }
+  int EditCol() const { return editCol_; }
+  int EditRow() const { return editRow_; }
+  // Hides the editor; the grid no longer counts it as open.
+  void HideEditor();
+
+ private:
+  TCellGrid& grid_;
+  THorzAlign alignment_ = haLeft;
+  int editCol_ = -1;
+  int editRow_ = -1;
+};
+
+// Makes "TCellGrid" known to layouts and registers the grid's five cursors (101 to 105) from
+// the program's cursor resources. Called once by the program before its first layout is read.
+void registerClasses();
+
+}  // namespace grid

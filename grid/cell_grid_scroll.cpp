@@ -1,0 +1,113 @@
+// Scroll bars, bringing a cell into view, the selection and the caret: what the grid's data
+// model and painting rely on. Keys, mouse and the in-place editor build on these.
+#include <algorithm>
+
+#include "cell_grid.h"
+
+namespace grid {
+namespace {
+// The caret is one per GUI thread, shared by every grid (and so is whether it is shown).
+bool caretShown = false;
+}  // namespace
+
+void TCellGrid::UpdateScrollBar(fw::ScrollBar bar, int max, int mask, int pos) {
+  if (mask & 1) {  // the range too
+    peer().setScrollRange(bar, max, pos);
+  } else {
+    peer().setScrollPosition(bar, pos);
+  }
+}
+
+void TCellGrid::ShowScrollBars(bool horizontal, bool vertical) {
+  peer().showScrollBar(fw::ScrollBar::Horizontal, horizontal);
+  peer().showScrollBar(fw::ScrollBar::Vertical, vertical);
+}
+
+void TCellGrid::SetScrollX(int x) {
+  if (x == scrollX_) return;
+  scrollX_ = std::max(0, std::min(x, maxScrollX_));
+  UpdateScrollBar(fw::ScrollBar::Horizontal, 0, kScrollPos, scrollX_);
+  InvalidateRightOf(gutterExtent_);
+}
+
+void TCellGrid::SetScrollY(int y) {
+  if (y == scrollY_) return;
+  scrollY_ = std::max(0, std::min(y, maxScrollY_));
+  SnapScrollY();
+  UpdateScrollBar(fw::ScrollBar::Vertical, 0, kScrollPos, scrollY_);
+  InvalidateBelow(headerHeight_);
+}
+
+void TCellGrid::SnapScrollY() { scrollY_ = (scrollY_ / defRowHeight_) * defRowHeight_; }
+
+void TCellGrid::EnsureCellVisible(int col, int row) {
+  if (col == -1 || row == -1 || col < 0 || col >= ColCount()) return;
+  const fw::Rect client = clientRect();
+  if (contentRight_ < client.right && contentBottom_ < client.bottom) return;  // everything fits
+
+  const int h = defRowHeight_;
+  const int firstRow = scrollY_ / h;
+  const int shown = (client.bottom - headerHeight_) / h - 1 - (showFooter_ ? 1 : 0);
+  const int lastRow = firstRow + shown;
+  const bool needY = row < firstRow || row > lastRow;
+  int newY = scrollY_;
+  if (row < firstRow) newY = row * h;
+  if (row > lastRow) newY = (row - shown) * h;
+
+  const int left = ColumnLeft(col) - scrollX_ + gutterExtent_;
+  const int right = left + (*columns_)[col].width_;
+  const bool needX = left < gutterExtent_ || right > client.right;
+  int newX = scrollX_;
+  if (left < gutterExtent_) newX = std::max(0, newX + left - gutterExtent_);
+  if (right > client.right) newX = std::min(maxScrollX_, newX + right - client.right + 1);
+
+  if (needY && !needX) {
+    SetScrollY(newY);
+  } else if (needX && !needY) {
+    SetScrollX(newX);
+  } else if (needX && needY) {
+    scrollX_ = newX;
+    scrollY_ = newY;
+    UpdateScrollBar(fw::ScrollBar::Horizontal, 0, kScrollPos, scrollX_);
+    UpdateScrollBar(fw::ScrollBar::Vertical, 0, kScrollPos, scrollY_);
+    invalidate();
+  }
+}
+
+void TCellGrid::HideCaretAndEditor() {
+  if (caretShown) peer().showCaret(false);
+  caretShown = false;
+  if (inplace_) inplace_->HideEditor();
+}
+
+void TCellGrid::NotifyColRowChanged() {
+  if (OnColRowChanged) OnColRowChanged(*this, currentCol_, currentRow_);
+}
+
+void TCellGrid::SetSelection(const TGridRect& block, bool force) {
+  if (block == selection_ && !force) return;
+  HideCaretAndEditor();
+  const TGridRect old = selection_;
+  selection_ = block;
+  const TGridRect u{std::min(old.Left, block.Left), std::min(old.Top, block.Top), std::max(old.Right, block.Right),
+                    std::max(old.Bottom, block.Bottom)};
+  const fw::Rect a = CellRect(u.Left, u.Top);
+  const fw::Rect b = CellRect(u.Right, u.Bottom);
+  const fw::Rect r = CellRectToClient({a.left, a.top, b.right, b.bottom});
+  invalidateRect({r.left - 3, r.top - 3, r.right + 3, r.bottom + 3});
+  if (gutterKind_ == gkPointer) InvalidateGutter();
+}
+
+void TCellGrid::SelectSingleCell() {
+  HideCaretAndEditor();
+  batchLock_ = true;
+  typedText_.clear();
+  rangeEndCol_ = currentCol_;
+  rangeEndRow_ = currentRow_;
+  EnsureCellVisible(currentCol_, currentRow_);
+  batchLock_ = false;
+  SetSelection({currentCol_, currentRow_, currentCol_, currentRow_}, false);
+  NotifyColRowChanged();
+}
+
+}  // namespace grid

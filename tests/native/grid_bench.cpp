@@ -1,0 +1,109 @@
+// Figures for the call-list grid (prints them; asserts nothing):
+// - the cost of painting a grid of 100,000 rows against one of 11 rows in the same window;
+// - the allocations of one recorded call (trim, append, six writes in a batch) as the history
+//   of calls grows.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "cell_grid.h"
+#include "fw/form.h"
+#include "fw/headless.h"
+
+namespace {
+long long allocations = 0;
+}
+
+void* operator new(std::size_t size) {
+  ++allocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The main window's call list.
+void configure(grid::TCellGrid& g) {
+  g.setBounds(fw::Rect::fromSize(2, 16, 553, 226));
+  g.setColCount(6);
+  g.setRowCount(0);
+  g.setFlat(false);
+  g.setReadOnly(true);
+  g.setGutterKind(grid::gkNone);
+  const int widths[] = {39, 47, 122, 121, 128, 92};
+  for (int c = 0; c < 6; ++c) {
+    g.Columns()[c].setTitle("Column " + std::to_string(c));
+    g.Columns()[c].setWidth(widths[c]);
+    g.Columns()[c].setHorzAlign(c == 2 ? grid::haRight : grid::haCenter);
+  }
+  g.setFitToWidth(true);
+}
+
+void recordCall(grid::TCellGrid& g, int number) {
+  while (g.RowCount() > 10) g.RemoveRow(0);
+  g.AppendRow();
+  const int row = g.RowCount() - 1;
+  g.BeginBatch();
+  g.setCellText(0, row, std::to_string(number));
+  g.setCellText(1, row, std::to_string(1 + number % 4));
+  g.setCellText(2, row, "0532" + std::to_string(1000000 + number));
+  g.setCellText(3, row, "10.12.2026 05:27:" + std::to_string(10 + number % 50));
+  g.setCellText(4, row, "A00017");
+  g.setCellText(5, row, number % 3 ? "" : "ek bilgi");
+  g.EndBatch();
+}
+
+// Microseconds per paint of the whole window, and the cells offered to OnDrawCell per paint.
+std::pair<double, long> paintCost(int rows, int rounds) {
+  fw::Form form(nullptr);
+  auto& g = form.create<grid::TCellGrid>(&form);
+  configure(g);
+  g.setRowCount(rows);
+  for (int r = 0; r < rows; r += std::max(1, rows / 50)) g.setCellText(2, r, "05321234567");
+  g.SetCurrentCell(0, rows / 2);
+  long offered = 0;
+  g.OnDrawCell = [&](grid::TCellGrid&, fw::Canvas&, int, int, const fw::Rect&, bool&) { ++offered; };
+  fw::headless::paint(g);  // warm up
+  offered = 0;
+  const auto start = Clock::now();
+  for (int i = 0; i < rounds; ++i) fw::headless::paint(g);
+  const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count() / rounds;
+  return {us, offered / rounds};
+}
+
+}  // namespace
+
+int main() {
+  constexpr int kRounds = 300;
+  const auto small = paintCost(11, kRounds);
+  const auto large = paintCost(100000, kRounds);
+  std::printf("paint, 11 rows:       %8.1f us  (%ld cells offered to OnDrawCell)\n", small.first, small.second);
+  std::printf("paint, 100,000 rows:  %8.1f us  (%ld cells offered to OnDrawCell)\n", large.first, large.second);
+  std::printf("ratio 100,000 / 11:   %8.2f  (target: at most 2)\n", large.first / small.first);
+
+  fw::Form form(nullptr);
+  auto& g = form.create<grid::TCellGrid>(&form);
+  configure(g);
+  std::printf("allocations of one recorded call, by number of calls before it:\n");
+  long long fewest = -1, most = 0;
+  for (int call = 1; call <= 5000; ++call) {
+    fw::headless::takeInvalidations(g);
+    const long long before = allocations;
+    recordCall(g, call);
+    const long long used = allocations - before;
+    if (call > 11) {  // once the list is full
+      fewest = fewest < 0 ? used : std::min(fewest, used);
+      most = std::max(most, used);
+    }
+    if (call == 12 || call == 100 || call == 1000 || call == 5000) std::printf("  call %5d: %lld\n", call, used);
+  }
+  std::printf("  from call 12 to 5000: between %lld and %lld per call (target: no growth with history)\n", fewest,
+              most);
+  return 0;
+}

@@ -1,0 +1,240 @@
+// The call-list grid in a real window: the main window's configuration read from a layout,
+// painted through GDI by the paint message and into memory, with its scroll bars, its cursor
+// and no GDI objects left behind by painting.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cell_grid.h"
+#include "fw/application.h"
+#include "fw/form.h"
+#include "fw/text.h"
+#include "fw/win32.h"
+#include "gdi_canvas.h"
+#include "handles.h"
+#include "harness.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using grid::TCellGrid;
+
+COLORREF sys(int index) { return GetSysColor(index); }
+
+std::string hex(COLORREF c) {
+  char b[16];
+  std::snprintf(b, sizeof b, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+  return b;
+}
+
+// A 32-bit bitmap in a memory DC, read back pixel by pixel.
+class MemoryBitmap {
+ public:
+  MemoryBitmap(int w, int h) : w_(w), h_(h), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    bitmap_.reset(CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+    old_ = SelectObject(dc_, bitmap_.get());
+  }
+  ~MemoryBitmap() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  HDC dc() const { return dc_; }
+  COLORREF pixel(int x, int y) const {
+    GdiFlush();
+    const DWORD p = bits_[y * w_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+
+ private:
+  int w_, h_;
+  HDC dc_;
+  fw::win32::GdiObject<HBITMAP> bitmap_;
+  HGDIOBJ old_;
+  DWORD* bits_ = nullptr;
+};
+
+class CellGridOnWine : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    fw::Application::instance().initialize();
+    fw::registerStandardClasses();
+    grid::registerClasses();
+  }
+
+  void SetUp() override {
+    form = std::make_unique<fw::Form>(nullptr);
+    form->loadLayout("grid_window.layout");
+    g = &form->component<TCellGrid>("CellGrid1");
+    hwnd = fw::win32::nativeWindow(*g);
+  }
+
+  void addCall(int number, const char8_t* extra) {
+    while (g->RowCount() > 10) g->RemoveRow(0);
+    g->AppendRow();
+    const int row = g->RowCount() - 1;
+    g->BeginBatch();
+    g->setCellText(0, row, std::to_string(number));
+    g->setCellText(1, row, std::to_string(1 + number % 4));
+    g->setCellText(2, row, "0532417289" + std::to_string(number % 10));
+    g->setCellText(3, row, "10.12.2026 05:2" + std::to_string(number % 10) + ":37");
+    g->setCellText(4, row, "A00017");
+    g->setCellText(5, row, fw::ansi(extra));
+    g->EndBatch();
+  }
+
+  RECT client() const {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    return r;
+  }
+
+  std::unique_ptr<fw::Form> form;
+  TCellGrid* g = nullptr;
+  HWND hwnd = nullptr;
+};
+
+TEST_F(CellGridOnWine, TheCallListShowsAsTheMainWindowHasIt) {
+  EXPECT_EQ(client().right, 549) << "553 wide inside a sunken 2-pixel edge";
+  EXPECT_EQ(client().bottom, 222);
+  EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+  EXPECT_FALSE(style & (WS_HSCROLL | WS_VSCROLL)) << "no bars without rows to scroll";
+  std::vector<int> widths;
+  for (int c = 0; c < g->ColCount(); ++c) widths.push_back(g->Columns()[c].Width());
+  EXPECT_EQ(widths, (std::vector<int>{39, 47, 122, 121, 128, 92}));
+
+  const char8_t* extras[] = {u8"", u8"Özel hat", u8"", u8"Çağrı bekletme", u8"İş yeri"};
+  for (int i = 1; i <= 5; ++i) addCall(i, extras[i - 1]);
+  form->show();
+  fw::Application::instance().processMessages();
+  UpdateWindow(fw::win32::nativeWindow(*form));
+  ASSERT_TRUE(harness::waitFor([&] { return GetUpdateRect(hwnd, nullptr, FALSE) == FALSE; }, 5s));
+
+  // What the paint message put on the screen: the header's raised boxes and the cell lines.
+  HDC dc = GetDC(hwnd);
+  const struct {
+    int x, y;
+    COLORREF expected;
+    const char* what;
+  } probes[] = {
+      {38, 8, RGB(0, 0, 0), "header border between columns 0 and 1"},
+      {39, 8, sys(COLOR_BTNHIGHLIGHT), "light left edge of column 1's box"},
+      {84, 8, sys(COLOR_BTNSHADOW), "dark right edge of column 1's box"},
+      {60, 17, RGB(0, 0, 0), "header bottom border"},
+      {38, 62, sys(COLOR_BTNFACE), "the line between columns 0 and 1"},
+      {100, 53, sys(COLOR_BTNFACE), "the line between rows 1 and 2"},
+      {100, 60, sys(COLOR_WINDOW), "inside a cell"},
+      {300, 200, sys(COLOR_WINDOW), "below the rows"},
+  };
+  for (const auto& p : probes) EXPECT_EQ(hex(GetPixel(dc, p.x, p.y)), hex(p.expected)) << p.what;
+  ReleaseDC(hwnd, dc);
+  EXPECT_TRUE(harness::screenshot(fw::win32::nativeWindow(*form), L"cell_grid"));
+
+  // The grid's own cursor is CR_PLUS, whose hot spot is (7, 7).
+  SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(GetCursor(), &info));
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  EXPECT_EQ(info.xHotspot, 7u);
+  EXPECT_EQ(info.yHotspot, 7u);
+}
+
+TEST_F(CellGridOnWine, PaintsOnGdiByTheSameRulesAsInMemory) {
+  for (int i = 1; i <= 4; ++i) addCall(i, u8"");
+  g->SetCurrentCell(1, 1);
+  g->SetSelection({1, 1, 2, 2}, false);
+  const RECT r = client();
+  MemoryBitmap b(r.right, r.bottom);
+  {
+    fw::win32::GdiCanvas canvas(b.dc());
+    g->paint(canvas);
+  }
+  // The block is s = (38, 35, 208, 72) in client coordinates: column 1 starts at x 39 and
+  // column 2 ends at 208, rows 1 and 2 run from y 36 to 71.
+  const COLORREF frame = sys(COLOR_BTNFACE);  // the grid does not have the focus
+  const struct {
+    int x, y;
+    COLORREF expected;
+    const char* what;
+  } probes[] = {
+      {37, 60, frame, "frame, outside the outline"},
+      {38, 60, frame, "frame, on the outline"},
+      {39, 60, frame, "frame, inside the outline"},
+      {36, 60, sys(COLOR_WINDOW), "left of the frame"},
+      {40, 60, RGB(255, 255, 202), "inside the frame: the selection colour"},
+      {40, 40, sys(COLOR_WINDOW), "the current cell keeps its colour"},
+      {100, 34, frame, "top frame"},
+      {100, 36, frame, "top frame, inside"},
+      {150, 37, RGB(255, 255, 202), "below the top frame"},
+      // The handle: x 205..210, y 69..74; white border, inside in the frame's colour.
+      {205, 69, RGB(255, 255, 255), "handle corner"},
+      {210, 74, RGB(255, 255, 255), "handle, opposite corner"},
+      {206, 70, frame, "handle inside"},
+      {209, 73, frame, "handle inside, opposite corner"},
+      {211, 70, sys(COLOR_WINDOW), "right of the handle, below the text"},
+      // The raised header: black border, light top-left, dark bottom-right.
+      {85, 8, RGB(0, 0, 0), "header border"},
+      {86, 8, sys(COLOR_BTNHIGHLIGHT), "light left edge"},
+      {100, 0, sys(COLOR_BTNHIGHLIGHT), "light top edge"},
+      {206, 8, sys(COLOR_BTNSHADOW), "dark right edge"},
+      {100, 16, sys(COLOR_BTNSHADOW), "dark bottom edge"},
+      {100, 17, RGB(0, 0, 0), "bottom border"},
+      {88, 5, sys(COLOR_BTNFACE), "face"},
+  };
+  for (const auto& p : probes) EXPECT_EQ(hex(b.pixel(p.x, p.y)), hex(p.expected)) << p.what << " at " << p.x << "," << p.y;
+
+  g->setFlat(true);
+  MemoryBitmap flat(r.right, r.bottom);
+  {
+    fw::win32::GdiCanvas canvas(flat.dc());
+    g->paint(canvas);
+  }
+  EXPECT_EQ(hex(flat.pixel(85, 8)), hex(sys(COLOR_BTNSHADOW))) << "flat: a border in the dark colour";
+  EXPECT_EQ(hex(flat.pixel(84, 8)), hex(sys(COLOR_BTNFACE))) << "flat: no dark inner edge";
+}
+
+TEST_F(CellGridOnWine, AVerticalBarTakesItsWidthFromTheFittedColumns) {
+  form->show();
+  g->setRowCount(30);
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_HSCROLL);
+  EXPECT_EQ(client().right, 549 - bar);
+  EXPECT_EQ(g->ColumnsWidth(), 549 - bar) << "the columns were fitted again after the bar came";
+  SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(hwnd, SB_VERT, &si);
+  EXPECT_EQ(si.nMax, g->MaxScrollY());
+  EXPECT_EQ(si.nMax % 18, 0);
+  EXPECT_EQ(g->peer().scrollInfo(fw::ScrollBar::Vertical).max, si.nMax);
+
+  g->setRowCount(3);
+  EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VSCROLL);
+  std::vector<int> widths;
+  for (int c = 0; c < g->ColCount(); ++c) widths.push_back(g->Columns()[c].Width());
+  EXPECT_EQ(widths, (std::vector<int>{39, 47, 122, 121, 128, 92})) << "and came back to their widths";
+}
+
+TEST_F(CellGridOnWine, RepeatedPaintingLeavesNoGdiObjectsBehind) {
+  for (int i = 1; i <= 11; ++i) addCall(i, u8"Özel");
+  g->SetSelection({0, 2, 3, 5}, false);
+  form->show();
+  UpdateWindow(hwnd);
+  const long before = harness::gdiObjectLevel();
+  constexpr int kRounds = 1500;
+  for (int i = 0; i < kRounds; ++i) {
+    g->setAlternateColor(RGB(i % 256, 255, 255));
+    g->FullRepaint();
+    UpdateWindow(hwnd);
+    g->setCellText(5, i % 11, std::to_string(i));  // drawn at once, outside the paint cycle
+  }
+  EXPECT_LT(harness::gdiObjectLevel() - before, 50) << "GDI objects pile up with each paint";
+}
+
+}  // namespace
