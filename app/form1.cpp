@@ -22,6 +22,13 @@ int parseInteger(const std::string& text) {
   return value;
 }
 
+void showInFront(const char* formName) {
+  if (fw::Form* form = fw::Application::instance().findForm(formName)) {
+    form->show();
+    form->bringToFront();
+  }
+}
+
 const std::string& connectedText() {
   static const std::string text = ansi(u8"Bağlantı tamam  Hemen arayın");
   return text;
@@ -52,6 +59,10 @@ TForm1::TForm1(device::KorvanFactory createDevice)
       Timer1(component<fw::Timer>("Timer1")),
       Timer2(component<fw::Timer>("Timer2")),
       ApplicationEvents1(component<fw::ApplicationEvents>("ApplicationEvents1")),
+      MainMenu1(component<fw::MainMenu>("MainMenu1")),
+      BalantKlavuzu1(component<fw::MenuItem>("BalantKlavuzu1")),
+      Ayar1(component<fw::MenuItem>("Ayar1")),
+      Yardm1(component<fw::MenuItem>("Yardm1")),
       createDevice_(std::move(createDevice)) {
   bindHandlers();
   FormCreate();
@@ -69,6 +80,9 @@ void TForm1::bindHandlers() {
   ApplicationEvents1.onException = [this](fw::Component& s, std::exception_ptr e) {
     ApplicationEvents1Exception(s, e);
   };
+  BalantKlavuzu1.onClick = [this](fw::Component& s) { BalantKlavuzu1Click(s); };
+  Ayar1.onClick = [this](fw::Component& s) { Ayar1Click(s); };
+  Yardm1.onClick = [this](fw::Component& s) { Yardm1Click(s); };
 }
 
 void TForm1::FormCreate() {
@@ -172,6 +186,12 @@ void TForm1::Timer2Timer(fw::Component&) {
   Timer2.setEnabled(false);
   fw::Application::instance().bringToFront();
 }
+
+// The guide, settings and help windows are created after this one by the program entry and
+// are found by name; each is shown without making it modal and brought to the front.
+void TForm1::BalantKlavuzu1Click(fw::Component&) { showInFront("Form2"); }
+void TForm1::Ayar1Click(fw::Component&) { showInFront("Form3"); }
+void TForm1::Yardm1Click(fw::Component&) { showInFront("HelpForm"); }
 
 void TForm1::ApplicationEvents1Exception(fw::Component&, std::exception_ptr) {
   // Errors that escape a handler are dropped: no message, no log.

@@ -7,6 +7,7 @@
 #include "fw/application.h"
 #include "fw/controls.h"
 #include "fw/form.h"
+#include "fw/menu.h"
 #include "fw/platform.h"
 #include "fw/timer.h"
 #include "korvan.h"
@@ -28,6 +29,9 @@ class TForm1 : public fw::Form {
   void Timer2Timer(fw::Component& Sender);
   void Korvan1SignalA(device::TKorvan& ASender, const std::array<std::u16string, 8>& Levels);
   void ApplicationEvents1Exception(fw::Component& Sender, std::exception_ptr E);
+  void BalantKlavuzu1Click(fw::Component& Sender);
+  void Ayar1Click(fw::Component& Sender);
+  void Yardm1Click(fw::Component& Sender);
 
   device::TKorvan* korvan() const { return Korvan1.get(); }
   int callCounter() const { return callCounter_; }
@@ -51,6 +55,10 @@ class TForm1 : public fw::Form {
   fw::Timer& Timer1;
   fw::Timer& Timer2;
   fw::ApplicationEvents& ApplicationEvents1;
+  fw::MainMenu& MainMenu1;
+  fw::MenuItem& BalantKlavuzu1;
+  fw::MenuItem& Ayar1;
+  fw::MenuItem& Yardm1;
 
  private:
   void setUpDevice();

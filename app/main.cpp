@@ -1,6 +1,9 @@
 #include <windows.h>
 
 #include "form1.h"
+#include "form2.h"
+#include "form3.h"
+#include "helpform.h"
 #include "fw/application.h"
 #include "fw/text.h"
 
@@ -9,6 +12,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   app.initialize();
   app.setTitle(fw::ansi(u8"Zelvora - Test"));
   app.createForm<TForm1>(device::createKorvan);
+  // The guide, settings and help windows: hidden until the main window's menu shows them.
+  app.createForm<TForm2>();
+  app.createForm<TForm3>();
+  app.createForm<THelpForm>();
   app.run();
   return 0;
 }
