@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fw/text.h"
+#include "tbip.h"
 
 using fw::ansi;
 
@@ -38,7 +39,7 @@ const std::string& connectedText() {
 
 TForm1::Loaded::Loaded(fw::Form& form) { form.loadLayout("Form1.layout"); }
 
-TForm1::TForm1(device::KorvanFactory createDevice)
+TForm1::TForm1(device::KorvanFactory createDevice, std::shared_ptr<TonePlayer> tonePlayer)
     : fw::Form(nullptr),
       loaded_(*this),
       Label1(component<fw::Label>("Label1")),
@@ -63,7 +64,13 @@ TForm1::TForm1(device::KorvanFactory createDevice)
       BalantKlavuzu1(component<fw::MenuItem>("BalantKlavuzu1")),
       Ayar1(component<fw::MenuItem>("Ayar1")),
       Yardm1(component<fw::MenuItem>("Yardm1")),
-      createDevice_(std::move(createDevice)) {
+      CellGrid1(component<grid::TCellGrid>("CellGrid1")),
+      TrayIcon1(component<tray::TTrayIcon>("TrayIcon1")),
+      PopupMenu1(component<fw::PopupMenu>("PopupMenu1")),
+      Listeyisil1(component<fw::MenuItem>("Listeyisil1")),
+      ki1(component<fw::MenuItem>("ki1")),
+      createDevice_(std::move(createDevice)),
+      tonePlayer_(std::move(tonePlayer)) {
   bindHandlers();
   FormCreate();
 }
@@ -83,6 +90,8 @@ void TForm1::bindHandlers() {
   BalantKlavuzu1.onClick = [this](fw::Component& s) { BalantKlavuzu1Click(s); };
   Ayar1.onClick = [this](fw::Component& s) { Ayar1Click(s); };
   Yardm1.onClick = [this](fw::Component& s) { Yardm1Click(s); };
+  Listeyisil1.onClick = [this](fw::Component& s) { Listeyisil1Click(s); };
+  ki1.onClick = [this](fw::Component& s) { ki1Click(s); };
 }
 
 void TForm1::FormCreate() {
@@ -113,6 +122,10 @@ void TForm1::setUpDevice() {
   Korvan1->SetParent(*this);
   Korvan1->SetTop(0);
   Korvan1->Hide();
+  Korvan1->OnCallerID = [this](device::TKorvan& sender, std::u16string_view deviceId, std::u16string_view line,
+                               std::u16string_view number, std::u16string_view dateTime, std::u16string_view other) {
+    Korvan1CallerID(sender, deviceId, line, number, dateTime, other);
+  };
   Korvan1->OnSignalA = [this](device::TKorvan& sender, const std::array<std::u16string, 8>& levels) {
     Korvan1SignalA(sender, levels);
   };
@@ -170,7 +183,8 @@ void TForm1::pollDeviceStatus() {
     Label25.setCaption("");
   }
   if (Label9.caption() == connectedText() && model.empty()) {
-    // The device was lost since the last poll. The call list is blanked here once it exists.
+    // The device was lost since the last poll: the cells go blank, the rows stay.
+    CellGrid1.ClearAll();
     resetCallCounter();
   }
   if (!model.empty()) {
@@ -181,6 +195,58 @@ void TForm1::pollDeviceStatus() {
     Label25.setCaption("");
   }
 }
+
+void TForm1::Korvan1CallerID(device::TKorvan&, std::u16string_view DeviceID, std::u16string_view Line,
+                             std::u16string_view PhoneNumber, std::u16string_view DateTime,
+                             std::u16string_view OtherText) {
+  const std::string deviceId = fw::fromUtf16(DeviceID);
+  const std::string line = fw::fromUtf16(Line);
+  const std::string number = fw::fromUtf16(PhoneNumber);
+  const std::string dateTime = fw::fromUtf16(DateTime);
+  const std::string other = fw::fromUtf16(OtherText);
+
+  // At most eleven rows: the ten newest earlier calls and this one.
+  while (CellGrid1.RowCount() > 10) CellGrid1.RemoveRow(0);
+  CellGrid1.AppendRow();
+  ++callCounter_;
+  const std::string counter = std::to_string(callCounter_);
+  Label5.setCaption(counter);
+  const int row = CellGrid1.RowCount() - 1;
+  CellGrid1.BeginBatch();
+  const std::string* cells[] = {&counter, &line, &number, &dateTime, &deviceId, &other};
+  for (int col = 0; col < 6; ++col) CellGrid1.setCellText(col, row, *cells[col]);
+  CellGrid1.EndBatch();
+
+  TrayIcon1.ShowBalloonMessage(ansi(u8"Çağrı: ") + counter, number, tray::BalloonIcon::BalloonInfo, 10);
+
+  int lineNumber = 0;
+  try {
+    lineNumber = parseInteger(line);
+  } catch (const std::invalid_argument&) {
+    lineNumber = 0;
+  }
+  if (lineNumber > 4 || lineNumber < 0) lineNumber = 0;
+
+  // The whole number goes to the clipboard, however long it is.
+  if (PanoBox.checked()) fw::clipboard::setText(number);
+  if (BipBox.checked()) soundAlert(lineNumber);
+}
+
+void TForm1::soundAlert(int lineNumber) {
+  if (!tonePlayer_) return;  // a window made without audio output (tests)
+  auto bip = std::make_unique<Tbip>(tonePlayer_);
+  bip->Frequency = 1000 + 200 * lineNumber;
+  bip->DurationMs = 50;
+  bip->Amplitude = 0.5;
+  fw::Thread::start(std::move(bip), Tbip::StackBytes);
+}
+
+void TForm1::Listeyisil1Click(fw::Component&) {
+  while (CellGrid1.RowCount() >= 1) CellGrid1.RemoveRow(0);
+  resetCallCounter();
+}
+
+void TForm1::ki1Click(fw::Component&) { close(); }
 
 void TForm1::Timer2Timer(fw::Component&) {
   Timer2.setEnabled(false);

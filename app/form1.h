@@ -10,7 +10,10 @@
 #include "fw/menu.h"
 #include "fw/platform.h"
 #include "fw/timer.h"
+#include "cell_grid.h"
 #include "korvan.h"
+#include "tone.h"
+#include "tray_icon.h"
 
 class TForm1 : public fw::Form {
   // Reads the layout before the component references below bind to it.
@@ -19,7 +22,7 @@ class TForm1 : public fw::Form {
   } loaded_;
 
  public:
-  explicit TForm1(device::KorvanFactory createDevice);
+  TForm1(device::KorvanFactory createDevice, std::shared_ptr<TonePlayer> tonePlayer);
   ~TForm1() override;
 
   // Handlers, named after the component and the event.
@@ -27,6 +30,10 @@ class TForm1 : public fw::Form {
   void FormCloseQuery(fw::Component& Sender, bool& CanClose);
   void Timer1Timer(fw::Component& Sender);
   void Timer2Timer(fw::Component& Sender);
+  void Korvan1CallerID(device::TKorvan& ASender, std::u16string_view DeviceID, std::u16string_view Line,
+                       std::u16string_view PhoneNumber, std::u16string_view DateTime, std::u16string_view OtherText);
+  void Listeyisil1Click(fw::Component& Sender);
+  void ki1Click(fw::Component& Sender);
   void Korvan1SignalA(device::TKorvan& ASender, const std::array<std::u16string, 8>& Levels);
   void ApplicationEvents1Exception(fw::Component& Sender, std::exception_ptr E);
   void BalantKlavuzu1Click(fw::Component& Sender);
@@ -59,14 +66,21 @@ class TForm1 : public fw::Form {
   fw::MenuItem& BalantKlavuzu1;
   fw::MenuItem& Ayar1;
   fw::MenuItem& Yardm1;
+  grid::TCellGrid& CellGrid1;
+  tray::TTrayIcon& TrayIcon1;
+  fw::PopupMenu& PopupMenu1;
+  fw::MenuItem& Listeyisil1;
+  fw::MenuItem& ki1;
 
  private:
   void setUpDevice();
   void pollDeviceStatus();
   void resetCallCounter();
+  void soundAlert(int lineNumber);
   void bindHandlers();
 
   device::KorvanFactory createDevice_;
+  std::shared_ptr<TonePlayer> tonePlayer_;
   std::unique_ptr<device::TKorvan> Korvan1;
   std::unique_ptr<fw::NamedMutex> processMutex_;
   int callCounter_ = 0;

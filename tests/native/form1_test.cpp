@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <mutex>
 
 #include "fw/headless.h"
+#include "fw/headless_shell.h"
+#include "fw/platform.h"
 #include "fw/text.h"
 
 namespace {
@@ -37,17 +40,52 @@ class FakeKorvan : public device::TKorvan {
   std::vector<std::string>& log_;
 };
 
+// Records the tones played, as their frequency worked out from the zero crossings.
+class RecordingPlayer : public TonePlayer {
+ public:
+  void play(const TWaveformSamples& samples) override {
+    int crossings = 0;
+    for (size_t i = 1; i < samples.size(); ++i) crossings += (samples[i - 1] < 0) != (samples[i] < 0);
+    std::lock_guard lock(mutex_);
+    // A 50 ms tone of f Hz starting at 0 crosses zero 2f/20 - 1 times.
+    frequencies_.push_back(static_cast<int>((crossings + 1) * 1000LL / 2 / 50));
+  }
+  // Waits (bounded) for the n-th tone; the tone threads run on their own.
+  std::vector<int> waitFor(size_t n) {
+    for (int i = 0; i < 200; ++i) {
+      {
+        std::lock_guard lock(mutex_);
+        if (frequencies_.size() >= n) return frequencies_;
+      }
+      fw::sleepMs(10);
+    }
+    std::lock_guard lock(mutex_);
+    return frequencies_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<int> frequencies_;
+};
+
 class Form1Test : public ::testing::Test {
  protected:
-  void SetUp() override { fw::registerStandardClasses(); }
+  void SetUp() override {
+    fw::registerStandardClasses();
+    grid::registerClasses();
+    tray::registerTrayClasses();
+  }
+  std::shared_ptr<RecordingPlayer> player = std::make_shared<RecordingPlayer>();
 
   std::unique_ptr<TForm1> makeForm(std::string failing = {}) {
-    return std::make_unique<TForm1>([this, failing](fw::Control&) {
-      auto device = std::make_unique<FakeKorvan>(log);
-      device->failing = failing;
-      fake = device.get();
-      return device;
-    });
+    return std::make_unique<TForm1>(
+        [this, failing](fw::Control&) {
+          auto device = std::make_unique<FakeKorvan>(log);
+          device->failing = failing;
+          fake = device.get();
+          return device;
+        },
+        player);
   }
   FakeKorvan* fake = nullptr;
   std::vector<std::string> log;
@@ -77,7 +115,7 @@ TEST_F(Form1Test, AFailedSetUpShowsTheInstallTexts) {
     if (std::string(c.failing) == "create") {
       form = std::make_unique<TForm1>([](fw::Control&) -> std::unique_ptr<device::TKorvan> {
         throw device::DeviceError("class not registered", 0x80040154L);
-      });
+      }, player);
     } else {
       form = makeForm(c.failing);
     }
@@ -100,7 +138,7 @@ TEST_F(Form1Test, CloseSendsTestStopAndAlwaysEnds) {
 TEST_F(Form1Test, CloseWithoutADeviceSendsNothing) {
   auto form = std::make_unique<TForm1>([](fw::Control&) -> std::unique_ptr<device::TKorvan> {
     throw device::DeviceError("class not registered", 0x80040154L);
-  });
+  }, player);
   EXPECT_TRUE(form->handleCloseRequest());
 }
 
@@ -181,10 +219,96 @@ TEST_F(Form1Test, AFailedPollDoesNotStopThePolling) {
 TEST_F(Form1Test, WithoutADeviceThePollLeavesTheInstallTexts) {
   auto form = std::make_unique<TForm1>([](fw::Control&) -> std::unique_ptr<device::TKorvan> {
     throw device::DeviceError("class not registered", 0x80040154L);
-  });
+  }, player);
   fw::headless::advanceTime(2000);
   EXPECT_EQ(form->Label9.caption(), fw::ansi(u8"Kurulumu tamamlayınız."));
   EXPECT_TRUE(form->Timer1.enabled());
+}
+
+class CallHandling : public Form1Test {
+ protected:
+  void call(std::u16string_view line, std::u16string_view number) {
+    fake->OnCallerID(*fake, u"SER-1", line, number, u"10.12.2026 14:03:22", u"ek");
+  }
+  std::vector<std::string> column(const TForm1& form, int col) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < form.CellGrid1.RowCount(); ++row) texts.push_back(form.CellGrid1.CellText(col, row));
+    return texts;
+  }
+};
+
+TEST_F(CallHandling, TwelveCallsKeepTheElevenNewestWithBalloonAndClipboard) {
+  auto form = makeForm();
+  form->BipBox.setChecked(false);
+  for (int i = 1; i <= 12; ++i) {
+    const std::string digits = (i < 10 ? "0" : "") + std::to_string(i);
+    call(u"1", u"0532 000 00 " + fw::toUtf16(digits));
+  }
+  EXPECT_EQ(column(*form, 0), (std::vector<std::string>{"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
+  EXPECT_EQ(form->Label5.caption(), "12");
+  EXPECT_EQ(form->CellGrid1.CellText(2, 10), "0532 000 00 12");
+  EXPECT_EQ(form->CellGrid1.CellText(4, 10), "SER-1");
+  EXPECT_EQ(form->CellGrid1.CellText(5, 10), "ek");
+  EXPECT_EQ(fw::clipboard::text(), "0532 000 00 12");
+  const auto icons = fw::headless::trayIcons();
+  ASSERT_EQ(icons.size(), 1u);
+  EXPECT_EQ(icons[0].data.infoTitle, fw::ansi(u8"Çağrı: 12"));
+  EXPECT_EQ(icons[0].data.info, "0532 000 00 12");
+}
+
+TEST_F(CallHandling, TheToneTellsTheLine) {
+  auto form = makeForm();
+  const std::u16string lines[] = {u"3", u"7", u"-1", u"", u"abc", u"1"};
+  for (const auto& line : lines) {
+    call(line, u"1");
+    player->waitFor(player->waitFor(0).size() + 1);  // one at a time: the tone mutex would drop overlaps
+  }
+  EXPECT_EQ(player->waitFor(6), (std::vector<int>{1600, 1000, 1000, 1000, 1000, 1200}));
+  EXPECT_EQ(form->CellGrid1.CellText(1, 1), "7") << "the line text goes unchanged into its column";
+}
+
+TEST_F(CallHandling, ClearedOptionsLeaveClipboardAndSpeakerAlone) {
+  auto form = makeForm();
+  fw::clipboard::setText("before");
+  form->PanoBox.setChecked(false);
+  form->BipBox.setChecked(false);
+  call(u"2", u"0212");
+  fw::sleepMs(100);
+  EXPECT_EQ(fw::clipboard::text(), "before");
+  EXPECT_TRUE(player->waitFor(0).empty());
+}
+
+TEST_F(CallHandling, DeviceTextIsConvertedAndLongNumbersGoToTheClipboardWhole) {
+  auto form = makeForm();
+  form->BipBox.setChecked(false);
+  std::u16string number(300, u'9');
+  number += u"\xD800\u015F";  // a lone surrogate, then 'ş'
+  number += std::u16string(1, u'\0') + u"x";
+  call(u"1", number);
+  const std::string expected = std::string(300, '9') + "?\xFE" + std::string(1, '\0') + "x";
+  EXPECT_EQ(fw::clipboard::text(), expected);
+  EXPECT_EQ(form->CellGrid1.CellText(2, 0), expected);
+}
+
+TEST_F(CallHandling, ListeyiSilRemovesRowsAndDeviceLossBlanksThem) {
+  auto form = makeForm();
+  form->BipBox.setChecked(false);
+  call(u"1", u"111");
+  call(u"2", u"222");
+  form->Listeyisil1.click();
+  EXPECT_EQ(form->CellGrid1.RowCount(), 0);
+  EXPECT_EQ(form->Label5.caption(), "0");
+  call(u"1", u"333");
+  EXPECT_EQ(form->CellGrid1.CellText(0, 0), "1") << "numbered from 1 again";
+
+  fake->replies = {{"devicemodel", u"M"}};
+  fw::headless::advanceTime(500);
+  fake->replies.clear();
+  fw::headless::advanceTime(500);
+  EXPECT_EQ(form->CellGrid1.RowCount(), 1) << "rows stay";
+  EXPECT_EQ(form->CellGrid1.CellText(2, 0), "") << "cells go blank";
+  call(u"1", u"444");
+  EXPECT_EQ(form->CellGrid1.CellText(0, 1), "1");
 }
 
 }  // namespace

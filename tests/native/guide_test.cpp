@@ -33,9 +33,11 @@ class GuideWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     fw::registerStandardClasses();
+    grid::registerClasses();
+    tray::registerTrayClasses();
     setScreenHeight(768);
     auto& app = fw::Application::instance();
-    form1 = &app.createForm<TForm1>(noDevice);
+    form1 = &app.createForm<TForm1>(noDevice, nullptr);
     form2 = &app.createForm<TForm2>();
     form3 = &app.createForm<TForm3>();
     help = &app.createForm<THelpForm>();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <sstream>
 #include <vector>
 
@@ -109,6 +110,56 @@ TEST_F(WithSimulatedDevice, UnplugAndPlugShowTheStatus) {
   EXPECT_TRUE(harness::waitFor([&] { return harness::windowText(program.control(L"Label4")) == L"45"; }));
   EXPECT_EQ(SendMessageW(program.control(L"ProgressBar2"), PBM_GETPOS, 0, 0), 12);
   EXPECT_EQ(SendMessageW(program.control(L"ProgressBar4"), PBM_GETPOS, 0, 0), 30);
+  PostMessageW(program.mainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.waitForExit(), 0u);
+}
+
+std::wstring clipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<closed>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+TEST_F(WithSimulatedDevice, CallsFillTheListCounterClipboardAndBalloon) {
+  harness::Program program;
+  ASSERT_NE(program.mainWindow(), nullptr);
+  const std::wstring pid = L"--pid " + std::to_wstring(program.pid()) + L" ";
+  ASSERT_EQ(harness::runSimulatorTool(pid + L"demo off").exitCode, 0u);
+  SendMessageW(program.control(L"BipBox"), BM_CLICK, 0, 0);  // quiet while the list fills
+  for (int i = 1; i <= 12; ++i) {
+    const std::wstring number = L"\"0532 000 00 " + std::wstring(i < 10 ? L"0" : L"") + std::to_wstring(i) + L"\"";
+    ASSERT_EQ(harness::runSimulatorTool(pid + L"call 1 " + number).exitCode, 0u);
+  }
+  EXPECT_TRUE(harness::waitFor([&] { return harness::windowText(program.control(L"Label5")) == L"12"; }))
+      << harness::utf8(harness::windowText(program.control(L"Label5")));
+  EXPECT_TRUE(harness::waitFor([] { return clipboardText() == L"0532 000 00 12"; })) << harness::utf8(clipboardText());
+  harness::waitFor([] { return false; }, std::chrono::milliseconds(1500));  // the balloon fades in
+  EXPECT_TRUE(harness::screenshot(GetDesktopWindow(), L"calls-balloon"));
+
+  // The tone of line 3: 1600 Hz for 50 ms, captured from the sound output.
+  wchar_t capture[MAX_PATH];
+  ASSERT_GT(GetEnvironmentVariableW(L"ZELVORA_TONE_CAPTURE", capture, MAX_PATH), 0u) << "no sound capture set up";
+  std::wstring path = capture;
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  const size_t before = readFile(path).size();
+  SendMessageW(program.control(L"BipBox"), BM_CLICK, 0, 0);
+  ASSERT_EQ(harness::runSimulatorTool(pid + L"call 3 0212").exitCode, 0u);
+  std::string tone;
+  EXPECT_TRUE(harness::waitFor([&] {
+    tone = readFile(path);
+    return tone.size() >= before + 8820;
+  })) << tone.size() - before;
+  if (tone.size() >= before + 8820) {
+    int crossings = 0;
+    const auto* samples = reinterpret_cast<const int32_t*>(tone.data() + before);
+    for (int i = 1; i < 2205; ++i) crossings += (samples[i - 1] < 0) != (samples[i] < 0);
+    EXPECT_EQ((crossings + 1) * 10, 1600);
+  }
   PostMessageW(program.mainWindow(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.waitForExit(), 0u);
 }
