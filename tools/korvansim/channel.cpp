@@ -211,6 +211,17 @@ Status checkShape(const Message& request) {
   return Status::kDone;
 }
 
+std::optional<unsigned> parseCallCount(std::wstring_view text) {
+  if (text.empty() || text.size() > 6) return std::nullopt;
+  unsigned value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<unsigned>(c - L'0');
+  }
+  if (value == 0 || value > kMaxBurstCalls) return std::nullopt;
+  return value;
+}
+
 std::optional<HRESULT> parseFailureCode(std::wstring_view text) {
   const auto bits = parseCodeBits(text);
   if (!bits) return std::nullopt;

@@ -79,7 +79,7 @@ struct Verb {
 inline constexpr Verb kVerbs[] = {
     {L"call", 2, 5, false},  {L"levels", 0, 8, false}, {L"plug", 0, 2, false},
     {L"unplug", 0, 0, false}, {L"fail", 1, 2, false},   {L"demo", 1, 1, false},
-    {L"log", 0, 0, true},
+    {L"log", 0, 0, true},     {L"calls", 3, 3, false},
 };
 const Verb* findVerb(std::wstring_view name);
 
@@ -91,6 +91,10 @@ Status checkShape(const Message& request);
 // Accepts 0x-prefixed hex (1-8 digits), unsigned decimal, or negative decimal.
 std::optional<HRESULT> parseFailureCode(std::wstring_view text);
 std::wstring formatHresult(HRESULT value);
+
+// How many calls a `calls` burst raises: plain decimal, 1 to kMaxBurstCalls.
+inline constexpr unsigned kMaxBurstCalls = 100000;
+std::optional<unsigned> parseCallCount(std::wstring_view text);
 
 // The message-only windows of simulated controls, of one process (processId != 0) or of all.
 std::vector<HWND> findControlWindows(DWORD processId);

@@ -28,6 +28,7 @@ constexpr wchar_t kUsage[] =
     L"usage: korvansim [--pid N] COMMAND [ARGUMENTS]\n"
     L"  call LINE NUMBER [DATETIME] [DEVICEID] [OTHER]\n"
     L"                        raise OnCallerID (DATETIME: now, DEVICEID: the serial, OTHER: empty)\n"
+    L"  calls N LINE PREFIX  raise N OnCallerID back to back (numbers PREFIX1 ... PREFIXN)\n"
     L"  levels [L1 ... L8]    raise OnSignalA; levels not given are \"0\"\n"
     L"  plug [MODEL] [SERIAL] plug the device in (default KRV-4 USB, KV4-0193527)\n"
     L"  unplug                pull it out: \"devicemodel\" then answers empty\n"
@@ -95,6 +96,9 @@ std::optional<std::wstring> problemWith(std::vector<std::wstring>& words) {
     const auto code = korvansim::parseFailureCode(words[2]);
     if (!code) return L"\"" + words[2] + L"\" is not a failure HRESULT (e.g. 0x80004005)";
     words[2] = korvansim::formatHresult(*code);
+  }
+  if (verb->name == L"calls" && !korvansim::parseCallCount(words[1])) {
+    return L"\"" + words[1] + L"\" is not a call count (1 to " + std::to_wstring(korvansim::kMaxBurstCalls) + L")";
   }
   if (verb->name == L"demo" && words[1] != L"on" && words[1] != L"off") return L"demo takes on or off";
   return std::nullopt;

@@ -279,6 +279,16 @@ Status Control::carryOut(const Message& request) {
     GetLocalTime(&now);
     queueEvent(korvan::kOnCallerID, {argumentOr(arguments, 3, device_.serial()), arguments[0], arguments[1],
                                      argumentOr(arguments, 2, formatDateTime(now)), argumentOr(arguments, 4, L"")});
+  } else if (verb == L"calls") {
+    // A burst, to see how the program copes with calls arriving faster than it can show them.
+    const auto count = parseCallCount(arguments[0]);
+    if (!count) return Status::kBadArgument;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    for (unsigned i = 1; i <= *count; ++i) {
+      queueEvent(korvan::kOnCallerID,
+                 {device_.serial(), arguments[1], arguments[2] + std::to_wstring(i), formatDateTime(now), L""});
+    }
   } else if (verb == L"levels") {
     std::vector<std::wstring> levels(8, L"0");
     std::copy(arguments.begin(), arguments.end(), levels.begin());

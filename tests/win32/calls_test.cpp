@@ -1,0 +1,337 @@
+// Incoming calls end to end: the program with the simulated device control, driven the way a
+// user and the device would, its effects read back from the window, the clipboard, the sound
+// output and the device journal.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string readFile(const std::wstring& path) {
+  std::string text;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+  CloseHandle(file);
+  return text;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out.push_back(line);
+  }
+  return out;
+}
+
+std::wstring clipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<closed>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void setClipboardText(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+  }
+  CloseClipboard();
+}
+
+// The file the program's sound output is copied to (32-bit samples, 44.1 kHz, one channel).
+std::wstring toneCapture() {
+  wchar_t capture[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZELVORA_TONE_CAPTURE", capture, MAX_PATH) == 0) return L"";
+  std::wstring path = capture;
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  return path;
+}
+
+constexpr size_t kToneBytes = 2205 * 4;  // 50 ms
+
+// The pitch of the 50 ms tone that starts at `offset`, from its zero crossings.
+int toneFrequency(const std::string& captured, size_t offset) {
+  int crossings = 0;
+  const auto* samples = reinterpret_cast<const int32_t*>(captured.data() + offset);
+  for (int i = 1; i < 2205; ++i) crossings += (samples[i - 1] < 0) != (samples[i] < 0);
+  return (crossings + 1) * 10;
+}
+
+const std::wstring kNoDevice = L"Cihaz ba\u011flant\u0131s\u0131 sa\u011flanamad\u0131";
+const std::wstring kConnected = L"Ba\u011flant\u0131 tamam  Hemen aray\u0131n";
+
+class Calls : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(harness::registerSimulator()) << "korvansim.dll could not be registered";
+    journal_ = harness::outDir() + L"\\calls-journal.txt";
+    DeleteFileW(journal_.c_str());
+    SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", journal_.c_str());
+  }
+  void TearDown() override { SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", nullptr); }
+
+  // Starts the program with the demonstration's own calls stopped.
+  void start() {
+    program_.emplace();
+    ASSERT_NE(program_->mainWindow(), nullptr);
+    ASSERT_TRUE(harness::waitFor([&] { return text(L"Label9") == kConnected; })) << harness::utf8(text(L"Label9"));
+    ASSERT_EQ(sim(L"demo off"), 0u);
+  }
+  DWORD sim(const std::wstring& arguments) {
+    const auto run = harness::runSimulatorTool(L"--pid " + std::to_wstring(program_->pid()) + L" " + arguments);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    return run.exitCode;
+  }
+  std::wstring text(const wchar_t* control) { return harness::windowText(program_->control(control)); }
+  bool counterReaches(const std::wstring& value) {
+    return harness::waitFor([&] { return text(L"Label5") == value; });
+  }
+  void uncheck(const wchar_t* box) {
+    HWND hwnd = program_->control(box);
+    ASSERT_NE(hwnd, nullptr);
+    if (SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) SendMessageW(hwnd, BM_CLICK, 0, 0);
+    ASSERT_EQ(SendMessageW(hwnd, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  }
+
+  std::wstring journal_;
+  std::optional<harness::Program> program_;
+};
+
+TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
+  const std::wstring capture = toneCapture();
+  ASSERT_FALSE(capture.empty()) << "no sound capture set up";
+  start();
+
+  // A line that is not a number alerts like line 0: 1000 Hz.
+  size_t before = readFile(capture).size();
+  ASSERT_EQ(sim(L"call abc \"0312 111 22 33\""), 0u);
+  EXPECT_TRUE(counterReaches(L"1"));
+  std::string tone;
+  ASSERT_TRUE(harness::waitFor([&] { return (tone = readFile(capture)).size() >= before + kToneBytes; }))
+      << tone.size() - before;
+  EXPECT_EQ(toneFrequency(tone, before), 1000);
+  EXPECT_TRUE(harness::waitFor([] { return clipboardText() == L"0312 111 22 33"; })) << harness::utf8(clipboardText());
+
+  // Quiet: the call is listed and copied, and nothing more is played.
+  uncheck(L"BipBox");
+  harness::waitFor([] { return false; }, 300ms);  // past the gap the alerts keep between them
+  before = readFile(capture).size();
+  ASSERT_EQ(sim(L"call abc 0312"), 0u);
+  EXPECT_TRUE(counterReaches(L"2"));
+  EXPECT_TRUE(harness::waitFor([] { return clipboardText() == L"0312"; })) << harness::utf8(clipboardText());
+  harness::waitFor([] { return false; }, 1s);
+  EXPECT_EQ(readFile(capture).size(), before);
+
+  // Not copied: whatever the user had on the clipboard stays.
+  uncheck(L"PanoBox");
+  setClipboardText(L"kullan\u0131c\u0131n\u0131n metni");
+  ASSERT_EQ(sim(L"call 2 0216"), 0u);
+  EXPECT_TRUE(counterReaches(L"3"));
+  harness::waitFor([] { return false; }, 500ms);
+  EXPECT_EQ(clipboardText(), L"kullan\u0131c\u0131n\u0131n metni");
+
+  PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program_->waitForExit(), 0u);
+}
+
+TEST_F(Calls, ALostDeviceBlanksTheCallsAndTheCountStartsAgain) {
+  start();
+  uncheck(L"BipBox");
+  for (const wchar_t* number : {L"0312 1", L"0312 2", L"0312 3"}) {
+    ASSERT_EQ(sim(L"call 1 \"" + std::wstring(number) + L"\""), 0u);
+  }
+  ASSERT_TRUE(counterReaches(L"3")) << harness::utf8(text(L"Label5"));
+  EXPECT_TRUE(harness::screenshot(program_->mainWindow(), L"calls-before-unplug"));
+
+  ASSERT_EQ(sim(L"unplug"), 0u);
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == kNoDevice; })) << harness::utf8(text(L"Label9"));
+  EXPECT_EQ(text(L"Label24"), L"");
+  EXPECT_EQ(text(L"Label25"), L"");
+  EXPECT_EQ(text(L"Label5"), L"0");
+  // The rows stay, blank: there for the eye (screenshot), not yet readable from outside.
+  EXPECT_TRUE(harness::screenshot(program_->mainWindow(), L"calls-after-unplug"));
+
+  ASSERT_EQ(sim(L"plug"), 0u);
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == kConnected; }));
+  EXPECT_FALSE(text(L"Label24").empty());
+  ASSERT_EQ(sim(L"call 1 \"0312 4\""), 0u);
+  EXPECT_TRUE(counterReaches(L"1")) << harness::utf8(text(L"Label5"));
+  EXPECT_TRUE(harness::waitFor([] { return clipboardText() == L"0312 4"; })) << harness::utf8(clipboardText());
+  // Back on line, the polls leave the new count alone.
+  harness::waitFor([] { return false; }, 1200ms);
+  EXPECT_EQ(text(L"Label5"), L"1");
+
+  PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program_->waitForExit(), 0u);
+}
+
+// ---- the tray icon's menu, with the mouse and the keyboard ----
+
+HWND trayWindow() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
+
+std::vector<DWORD> pixels(const RECT& area) {
+  const int w = area.right - area.left, h = area.bottom - area.top;
+  std::vector<DWORD> out(static_cast<size_t>(w > 0 && h > 0 ? w * h : 0));
+  if (out.empty()) return out;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
+  SelectObject(memory, old);
+  memcpy(out.data(), bits, out.size() * sizeof(DWORD));
+  DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return out;
+}
+
+// The icons' part of the taskbar: right of its buttons (start, one per window).
+RECT iconArea(HWND tray) {
+  RECT area;
+  GetWindowRect(tray, &area);
+  for (HWND child = GetWindow(tray, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    if (IsWindowVisible(child) && GetWindowRect(child, &r) && r.right > r.left) area.left = std::max(area.left, r.right);
+  }
+  return area;
+}
+
+// The middle of what is drawn there on the taskbar's own colour: the icon, when the program's
+// is the only one (this prefix runs one program at a time).
+std::optional<POINT> onlyIcon(HWND tray) {
+  const RECT area = iconArea(tray);
+  const auto now = pixels(area);
+  if (now.empty()) return std::nullopt;
+  const int w = area.right - area.left;
+  const DWORD background = now.back() & 0xFFFFFF;  // a corner
+  long sx = 0, sy = 0, n = 0;
+  for (size_t i = 0; i < now.size(); ++i) {
+    if ((now[i] & 0xFFFFFF) == background) continue;
+    sx += static_cast<long>(i % w);
+    sy += static_cast<long>(i / w);
+    ++n;
+  }
+  if (n < 16) return std::nullopt;
+  return POINT{area.left + static_cast<LONG>(sx / n), area.top + static_cast<LONG>(sy / n)};
+}
+
+void moveMouse(POINT at) {
+  SetCursorPos(at.x, at.y);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = (at.x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = (at.y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+}
+
+void mouseButton(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof(in));
+}
+
+void key(WORD vk) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+struct MenuSearch {
+  DWORD pid;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK findMenuOf(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<MenuSearch*>(lp);
+  wchar_t cls[32];
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == search->pid && GetClassNameW(hwnd, cls, 32) && std::wstring(cls) == L"#32768" && IsWindowVisible(hwnd)) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND openMenuOf(DWORD pid) {
+  MenuSearch search{pid};
+  EnumWindows(findMenuOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Right button on the icon, then the item by the keyboard, as a user could.
+void chooseFromTrayMenu(harness::Program& program, POINT icon, int item) {
+  moveMouse(icon);
+  harness::waitFor([] { return false; }, 200ms);
+  mouseButton(MOUSEEVENTF_RIGHTDOWN);
+  mouseButton(MOUSEEVENTF_RIGHTUP);
+  HWND menu = nullptr;
+  ASSERT_TRUE(harness::waitFor([&] { return (menu = openMenuOf(program.pid())) != nullptr; }, 10s))
+      << "no popup menu opened";
+  harness::screenshot(GetDesktopWindow(), L"calls-tray-menu");
+  for (int i = 0; i <= item; ++i) key(VK_DOWN);
+  key(VK_RETURN);
+  EXPECT_TRUE(harness::waitFor([&] { return openMenuOf(program.pid()) == nullptr; }, 10s));
+}
+
+TEST_F(Calls, TheTrayMenuClearsTheListAndEndsTheProgram) {
+  GetDesktopWindow();  // on Wine this starts the desktop, and with it the notification area
+  HWND tray = nullptr;
+  harness::waitFor([&] { return (tray = trayWindow()) != nullptr && IsWindowVisible(tray); }, 10s);
+  ASSERT_NE(tray, nullptr) << "no notification area: is the program on Wine's desktop?";
+  start();
+  std::optional<POINT> icon;
+  ASSERT_TRUE(harness::waitFor([&] { return (icon = onlyIcon(tray)).has_value(); }, 10s))
+      << "the program's icon did not come into the notification area";
+  harness::screenshot(tray, L"calls-tray");
+
+  uncheck(L"BipBox");
+  ASSERT_EQ(sim(L"call 1 0312"), 0u);
+  ASSERT_EQ(sim(L"call 2 0216"), 0u);
+  ASSERT_TRUE(counterReaches(L"2"));
+
+  chooseFromTrayMenu(*program_, *icon, 0);  // "Listeyi sil"
+  EXPECT_TRUE(counterReaches(L"0")) << harness::utf8(text(L"Label5"));
+  ASSERT_EQ(sim(L"call 1 0312"), 0u);
+  EXPECT_TRUE(counterReaches(L"1")) << harness::utf8(text(L"Label5"));
+
+  chooseFromTrayMenu(*program_, *icon, 1);  // "Çıkış"
+  EXPECT_EQ(program_->waitForExit(), 0u);
+  const auto journal = lines(readFile(journal_));
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.back(), "test_stop");
+}
+
+}  // namespace
