@@ -141,19 +141,6 @@ void TCellColumns::Changed(TCellColumn* item) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// TCellInplace
-
-TCellInplace::TCellInplace(TCellGrid& grid) : fw::Edit(nullptr, &grid), grid_(grid) {
-  hide();
-  setBounds(fw::Rect::fromSize(-200, -200, 100, 20));
-}
-
-void TCellInplace::HideEditor() {
-  if (visible()) hide();
-  grid_.editorActive_ = false;
-}
-
-// ---------------------------------------------------------------------------------------------
 // TCellGrid: construction
 
 TCellGrid::TCellGrid(fw::Component* owner, fw::Control* parent)

@@ -41,6 +41,46 @@ struct THeaderInfo {
   friend bool operator==(const THeaderInfo&, const THeaderInfo&) = default;
 };
 
+// A cell by index.
+struct TGridCoord {
+  int Col = 0;
+  int Row = 0;
+  friend bool operator==(const TGridCoord&, const TGridCoord&) = default;
+};
+
+// The zones of the control under the pointer; each has its cursor (CursorOfZone), which is
+// also the mouse mode of the press and drag that follow.
+enum THitZone { hzNone, hzCorner, hzGutter, hzHeader, hzCell, hzColumnBorder, hzFillHandle };
+
+// Cursor numbers: the grid's five registered cursors, and the platform's ones it uses.
+inline constexpr int crDefault = 0;
+inline constexpr int crCellPlus = 101;
+inline constexpr int crFillCross = 102;
+inline constexpr int crGutterRight = 103;
+inline constexpr int crHeaderDown = 104;
+inline constexpr int crCornerLeftTop = 105;
+inline constexpr int crHSplit = -14;
+
+// Virtual keys the grid answers, numbered as the platform's.
+namespace vk {
+inline constexpr int Back = 8;
+inline constexpr int Return = 13;
+inline constexpr int Escape = 27;
+inline constexpr int Prior = 33;
+inline constexpr int Next = 34;
+inline constexpr int End = 35;
+inline constexpr int Home = 36;
+inline constexpr int Left = 37;
+inline constexpr int Up = 38;
+inline constexpr int Right = 39;
+inline constexpr int Down = 40;
+inline constexpr int Insert = 45;
+inline constexpr int Delete = 46;
+inline constexpr int C = 67;
+inline constexpr int V = 86;
+inline constexpr int X = 88;
+}  // namespace vk
+
 // A cell index beyond the grid.
 class CellIndexError : public std::out_of_range {
  public:
@@ -266,7 +306,31 @@ class TCellGrid : public fw::CustomControl {
   void SetCurrentCell(int col, int row);
   void SetSelection(const TGridRect& block, bool force);
   void SelectSingleCell();
+  // Spans the selection from the current cell to (RangeEndCol, RangeEndRow) and brings that
+  // corner into view; the current cell stays and no event is raised.
+  void ExtendSelection();
   void NotifyColRowChanged();
+  // Visible columns: -1 when there is none; Next and Previous give c itself at the end.
+  int FirstVisibleColumn() const;
+  int LastVisibleColumn() const;
+  int NextVisibleColumn(int c) const;
+  int PreviousVisibleColumn(int c) const;
+
+  // --- Clipboard: blocks of cells as tab-separated lines, each ending in CR LF.
+  void CopySelection();
+  void CutSelection();
+  void PasteClipboard();
+
+  // --- Mouse: hit tests in client coordinates.
+  TGridCoord CellAtPoint(int x, int y) const;  // always inside the grid's index range
+  int ColumnAtX(int x) const;                  // -1 left of the columns
+  int RowAtY(int y) const;                     // -1 above or below the rows
+  // Sets SizingColumn when the point lies on a column border.
+  THitZone ZoneAt(int x, int y);
+  static int CursorOfZone(THitZone zone);
+  int SizingColumn() const { return sizingColumn_; }
+  int SizingColumnLeft() const { return sizingColumnLeft_; }
+  int LastDragIndex() const { return lastDragIndex_; }
 
   // --- Geometry, in content coordinates unless said otherwise.
   int ColumnLeft(int i) const;
@@ -315,6 +379,9 @@ class TCellGrid : public fw::CustomControl {
   void SnapScrollY();
   void EnsureCellVisible(int col, int row);
   void HideCaretAndEditor();
+  void ShowGridCaret();
+  // The one caret of the GUI thread, shared by all grids: whether a grid has shown it.
+  static bool CaretShown();
 
   // --- Painting.
   void paint(fw::Canvas& canvas) override;
@@ -352,6 +419,19 @@ class TCellGrid : public fw::CustomControl {
   void loaded() override;
   void handleResize() override;
 
+  // Input from the window.
+  bool handleKeyDown(int& key, fw::ShiftState shift) override;
+  bool handleKeyPress(char& key) override;
+  void handleMouseDown(fw::MouseButton button, fw::ShiftState shift, fw::Point at) override;
+  void handleMouseMove(fw::ShiftState shift, fw::Point at) override;
+  void handleMouseUp(fw::MouseButton button, fw::Point at) override;
+  void handleScroll(fw::ScrollBar bar, int code, int position) override;
+  bool handleMouseWheel(int delta, fw::ShiftState shift, fw::Point at) override;
+  void handleFocusGained() override;
+  void handleFocusLost(fw::Control* next) override;
+  bool wantsNavigationKey(int key) const override;
+  bool wantsCharacters() const override { return true; }
+
  protected:
   void fontChanged() override;
 
@@ -371,6 +451,24 @@ class TCellGrid : public fw::CustomControl {
   // The rows whose cells may meet the band [top, bottom) of client y.
   std::pair<int, int> rowsBetween(int top, int bottom) const;
   void fitColumns(int availW);
+
+  // Hides the caret without touching the editor.
+  void hideCaret();
+
+  // Keyboard (cell_grid_keys.cpp).
+  void keyWithCtrl(int key);
+  void keyWithShift(int key);
+  void keyPlain(int key);
+  void commitAndAdvance();
+  void moveInsideSelection(bool forward);
+  void addRowBelow();
+  void removeEmptyLastRowOrMoveUp();
+  void typeCharacter(char ch);
+  // Mouse (cell_grid_mouse.cpp).
+  void pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, fw::Point at);
+  void dragIn(int mode, fw::Point at);
+  void sizeColumnTo(int x);
+  void completeFill();
 
   void drawCell(fw::Canvas& canvas, int col, int row);
   void drawSelection(fw::Canvas& canvas);
@@ -442,6 +540,9 @@ class TCellGrid : public fw::CustomControl {
   bool editorActive_ = false;
   std::unique_ptr<TCellInplace> inplace_;
   bool loadingLayout_ = false;
+  int sizingColumn_ = -1;
+  int sizingColumnLeft_ = -1;
+  int lastDragIndex_ = -1;
 };
 
 // The one-line editor the grid lays over a cell to edit part of its text. Each grid has one,
@@ -453,8 +554,16 @@ class TCellInplace : public fw::Edit {
   THorzAlign EditorAlignment() const { return alignment_; }
   int EditCol() const { return editCol_; }
   int EditRow() const { return editRow_; }
+  // Loads a cell and lays the editor over it; the grid keeps the focus.
+  void ShowEditorAt(int col, int row);
   // Hides the editor; the grid no longer counts it as open.
   void HideEditor();
+  void SetEditorAlignment(THorzAlign a);
+
+  // Every change of the text is written into the cell at once.
+  void handleChange() override;
+  bool handleKeyDown(int& key, fw::ShiftState shift) override;
+  bool handleKeyPress(char& key) override;
 
  private:
   TCellGrid& grid_;

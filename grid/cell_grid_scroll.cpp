@@ -74,9 +74,20 @@ void TCellGrid::EnsureCellVisible(int col, int row) {
   }
 }
 
-void TCellGrid::HideCaretAndEditor() {
+bool TCellGrid::CaretShown() { return caretShown; }
+
+void TCellGrid::hideCaret() {
   if (caretShown) peer().showCaret(false);
   caretShown = false;
+}
+
+void TCellGrid::ShowGridCaret() {
+  if (!caretShown) peer().showCaret(true);
+  caretShown = true;
+}
+
+void TCellGrid::HideCaretAndEditor() {
+  hideCaret();
   if (inplace_) inplace_->HideEditor();
 }
 
@@ -109,5 +120,15 @@ void TCellGrid::SelectSingleCell() {
   SetSelection({currentCol_, currentRow_, currentCol_, currentRow_}, false);
   NotifyColRowChanged();
 }
+
+void TCellGrid::ExtendSelection() {}
+int TCellGrid::FirstVisibleColumn() const { return -1; }
+int TCellGrid::LastVisibleColumn() const { return -1; }
+int TCellGrid::NextVisibleColumn(int c) const { return c; }
+int TCellGrid::PreviousVisibleColumn(int c) const { return c; }
+void TCellGrid::handleScroll(fw::ScrollBar, int, int) {}
+bool TCellGrid::handleMouseWheel(int, fw::ShiftState, fw::Point) { return false; }
+void TCellGrid::handleFocusGained() {}
+void TCellGrid::handleFocusLost(fw::Control*) {}
 
 }  // namespace grid

@@ -144,6 +144,24 @@ void Control::handleMouseUp(MouseButton button, Point at) {
   if (onMouseUp) onMouseUp(*this, button, at);
 }
 
+void Control::handleMouseDown(MouseButton button, ShiftState shift, Point at) {
+  if (onMouseDown) onMouseDown(*this, button, shift, at);
+}
+
+void Control::handleMouseMove(ShiftState shift, Point at) {
+  if (onMouseMove) onMouseMove(*this, shift, at);
+}
+
+bool Control::handleKeyDown(int& key, ShiftState shift) {
+  if (onKeyDown) onKeyDown(*this, key, shift);
+  return key == 0;
+}
+
+bool Control::handleKeyPress(char& key) {
+  if (onKeyPress) onKeyPress(*this, key);
+  return key == 0;
+}
+
 void Control::handleContextMenu(Point screen) {
   if (popupMenu_) popupMenu_->popup(screen);
 }

@@ -128,6 +128,13 @@ Button::Button(Component* owner, Control* parent) : Control(owner, parent, Widge
 
 Edit::Edit(Component* owner, Control* parent) : Control(owner, parent, WidgetKind::Edit) {}
 
+Edit::Edit(Component* owner, Control* parent, const WidgetStyle& style)
+    : Control(owner, parent, WidgetKind::Edit, style) {}
+
+void Edit::handleChange() {
+  if (onChange) onChange(*this);
+}
+
 void Edit::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   if (p.key == "Text") {
     setCaption(ctx.text(p));

@@ -106,10 +106,6 @@ void Form::handleShown() {
   if (onShow) onShow(*this);
 }
 
-void Form::handleKeyPress(char& key) {
-  if (onKeyPress) onKeyPress(*this, key);
-}
-
 void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   const std::string& k = p.key;
   if (k == "ClientWidth") {

@@ -14,6 +14,7 @@
 #include "fw/backend.h"
 #include "fw/headless.h"
 #include "fw/headless_shell.h"
+#include "fw/controls.h"
 #include "fw/custom_control.h"
 #include "fw/platform.h"
 #include "fw/raster_canvas.h"
@@ -34,7 +35,7 @@ struct State {
   };
   std::vector<TimerEntry> timers;
   std::uintptr_t nextTimer = 1;
-  std::string clipboard;
+  std::optional<std::string> clipboard;
   bool quit = false;
   bool broughtToFront = false;
   std::vector<std::string> errors;
@@ -59,10 +60,18 @@ class HeadlessWidget final : public WidgetPeer {
   ~HeadlessWidget() override {
     std::erase(stacking(), &control_);
     if (focusedWidget() == this) focusedWidget() = nullptr;
+    if (capturedWidget() == this) capturedWidget() = nullptr;
   }
+  Control& control() const { return control_; }
+  WidgetKind kind() const { return kind_; }
 
   void setName(const std::string&) override {}
-  void setText(const std::string& text) override { text_ = text; }
+  // An edit reports every change of its text, also one made by the program, as the
+  // platform's edit control does.
+  void setText(const std::string& text) override {
+    text_ = text;
+    if (kind_ == WidgetKind::Edit) Application::guard([this] { static_cast<Edit&>(control_).handleChange(); });
+  }
   std::string text() const override { return text_; }
   void setBounds(const Rect& r) override {
     resizing([&] { bounds_ = r; });
@@ -90,7 +99,23 @@ class HeadlessWidget final : public WidgetPeer {
   void setHint(const std::string&, bool) override {}
   Size measureText(const std::string& text) const override { return headless::textExtent(text, font_.height); }
   void bringToFront() override { raise(); }
-  void setFocus() override { focusedWidget() = this; }
+  // The window that loses the focus hears of it first, then the one that gets it.
+  void setFocus() override {
+    HeadlessWidget* old = focusedWidget();
+    if (old == this) return;
+    focusedWidget() = this;
+    if (old) Application::guard([&] { old->control_.handleFocusLost(&control_); });
+    if (focusedWidget() == this) Application::guard([this] { control_.handleFocusGained(); });
+  }
+  void setCapture(bool capture) override {
+    if (capture) {
+      capturedWidget() = this;
+    } else if (capturedWidget() == this) {
+      capturedWidget() = nullptr;
+    }
+  }
+  void setTextAlignment(TextAlign align) override { alignment_ = align; }
+  TextAlign alignment_ = TextAlign::Left;
   bool focused() const override { return focusedWidget() == this; }
   void invalidate() override { invalidated_.push_back({0, 0, clientSize().width, clientSize().height}); }
   void invalidateRect(const Rect& r) override { invalidated_.push_back(r); }
@@ -155,10 +180,18 @@ class HeadlessWidget final : public WidgetPeer {
   static constexpr int kClientEdge = 2;
   static constexpr int kScrollBarSize = 17;
   static int index(ScrollBar bar) { return bar == ScrollBar::Horizontal ? 0 : 1; }
+
+ public:
   static HeadlessWidget*& focusedWidget() {
     static HeadlessWidget* focused = nullptr;
     return focused;
   }
+  static HeadlessWidget*& capturedWidget() {
+    static HeadlessWidget* captured = nullptr;
+    return captured;
+  }
+
+ private:
   // Applies a change; when it changed the client size, the control gets its resize handling
   // at once, as the platform's size message arrives.
   template <class F>
@@ -259,7 +292,8 @@ bool setClipboardText(const std::string& text) {
   state().clipboard = text;
   return true;
 }
-std::string clipboardText() { return state().clipboard; }
+std::string clipboardText() { return state().clipboard.value_or(std::string()); }
+bool clipboardHasText() { return state().clipboard.has_value(); }
 
 }  // namespace backend
 
@@ -320,6 +354,69 @@ std::optional<RasterCanvas> takeDrawnNow(const Control& control) {
 
 Caret caretOf(const Control& control) { return static_cast<HeadlessWidget&>(control.peer()).caret_; }
 
+namespace {
+HeadlessWidget& widget(Control& control) { return static_cast<HeadlessWidget&>(control.peer()); }
+}  // namespace
+
+void keyDown(Control& control, int key, ShiftState shift) {
+  Application::guard([&] { control.handleKeyDown(key, shift); });
+}
+
+void character(Control& control, char ch) {
+  bool eaten = false;
+  Application::guard([&] { eaten = control.handleKeyPress(ch); });
+  if (eaten || widget(control).kind() != WidgetKind::Edit) return;
+  std::string text = control.peer().text();
+  if (ch == '\b') {
+    if (text.empty()) return;
+    text.pop_back();
+  } else if (static_cast<unsigned char>(ch) >= 32) {
+    text.push_back(ch);
+  } else {
+    return;
+  }
+  control.peer().setText(text);
+}
+
+void typeText(Control& control, const std::string& text) {
+  for (char ch : text) character(control, ch);
+}
+
+void mouseDown(Control& control, MouseButton button, Point at, ShiftState shift) {
+  (button == MouseButton::Left ? shift.left : button == MouseButton::Right ? shift.right : shift.middle) = true;
+  Application::guard([&] { control.handleMouseDown(button, shift, at); });
+}
+
+void mouseMove(Control& control, Point at, ShiftState shift) {
+  Application::guard([&] { control.handleMouseMove(shift, at); });
+}
+
+void mouseUp(Control& control, MouseButton button, Point at) {
+  Application::guard([&] { control.handleMouseUp(button, at); });
+}
+
+bool mouseWheel(Control& control, int delta, Point at) {
+  bool taken = false;
+  Application::guard([&] { taken = control.handleMouseWheel(delta, {}, at); });
+  return taken;
+}
+
+void scrollBar(Control& control, ScrollBar bar, int code, int position) {
+  Application::guard([&] { control.handleScroll(bar, code, position); });
+}
+
+void clearClipboard() { state().clipboard.reset(); }
+
+const Control* captured() {
+  HeadlessWidget* w = HeadlessWidget::capturedWidget();
+  return w ? &w->control() : nullptr;
+}
+
+const Control* focused() {
+  HeadlessWidget* w = HeadlessWidget::focusedWidget();
+  return w ? &w->control() : nullptr;
+}
+
 Size textExtent(const std::string& text, int fontHeight) {
   return {static_cast<int>(text.size()) * std::max(1, fontHeight / 2), fontHeight};
 }
@@ -329,6 +426,7 @@ Size textExtent(const std::string& text, int fontHeight) {
 namespace clipboard {
 bool setText(const std::string& text) { return backend::setClipboardText(text); }
 std::string text() { return backend::clipboardText(); }
+bool hasText() { return backend::clipboardHasText(); }
 }  // namespace clipboard
 
 namespace {

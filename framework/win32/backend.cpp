@@ -237,11 +237,14 @@ std::string clipboardText() {
   return text;
 }
 
+bool clipboardHasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT); }
+
 }  // namespace backend
 
 namespace clipboard {
 bool setText(const std::string& text) { return backend::setClipboardText(text); }
 std::string text() { return backend::clipboardText(); }
+bool hasText() { return backend::clipboardHasText(); }
 }  // namespace clipboard
 
 }  // namespace fw

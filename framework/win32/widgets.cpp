@@ -165,6 +165,14 @@ class Win32Widget final : public WidgetPeer {
   void update() override { UpdateWindow(hwnd()); }
   void setCursor(int cursor) override { cursor_ = cursor; }
   bool focused() const override { return GetFocus() == hwnd(); }
+  void setCapture(bool capture) override {
+    if (capture) {
+      SetCapture(hwnd());
+    } else if (GetCapture() == hwnd()) {
+      ReleaseCapture();
+    }
+  }
+  void setTextAlignment(TextAlign) override {}
   void paintNow(const std::function<void(Canvas&)>& draw) override {
     WindowDC dc(hwnd());
     GdiCanvas canvas(dc.get());

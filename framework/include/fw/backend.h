@@ -28,7 +28,10 @@ struct WidgetStyle {
   bool smooth = false;
   bool keyPreview = false;
   bool scrollBars = false;  // custom controls: a horizontal and a vertical bar (shown on demand)
+  bool parentColor = true;  // edits: take the background from the parent
 };
+
+enum class TextAlign { Left, Center, Right };
 
 enum class ScrollBar { Horizontal, Vertical };
 
@@ -76,6 +79,10 @@ class WidgetPeer {
   virtual void update() = 0;                         // paints what is pending, now
   virtual void setCursor(int cursor) = 0;            // a number registered with registerCursor
   virtual bool focused() const = 0;                  // has the keyboard focus
+  virtual void setCapture(bool capture) = 0;         // all mouse input to this window, or let go
+  // Edits: the text's alignment. The platform's edit control reads it only when its window is
+  // created, so the window is created anew (text, font, colour, place and visibility kept).
+  virtual void setTextAlignment(TextAlign align) = 0;
   // Draws at once on the client area, outside the paint cycle (custom controls).
   virtual void paintNow(const std::function<void(Canvas&)>& draw) = 0;
 
@@ -138,6 +145,7 @@ void registerCursor(int number, const std::string& resourceName);
 // Text clipboard.
 bool setClipboardText(const std::string& text);
 std::string clipboardText();
+bool clipboardHasText();
 
 }  // namespace backend
 }  // namespace fw

@@ -11,6 +11,7 @@
 #include "fw/component.h"
 #include "fw/font.h"
 #include "fw/geometry.h"
+#include "fw/shell.h"
 
 namespace fw {
 
@@ -22,6 +23,24 @@ enum class MouseButton { Left, Right, Middle };
 using NotifyEvent = std::function<void(Component& sender)>;
 using KeyPressEvent = std::function<void(Component& sender, char& key)>;
 using MouseEvent = std::function<void(Component& sender, MouseButton button, Point at)>;
+// Virtual key codes as the platform numbers them (VK_RETURN 13, VK_LEFT 37, 'C' 67 ...); a
+// handler that sets the key to 0 has eaten it.
+using KeyEvent = std::function<void(Component& sender, int& key, ShiftState shift)>;
+using MouseButtonEvent = std::function<void(Component& sender, MouseButton button, ShiftState shift, Point at)>;
+using MouseMoveEvent = std::function<void(Component& sender, ShiftState shift, Point at)>;
+
+// Scroll codes of a scroll bar's notification, numbered as the platform's (SB_LINEUP ...).
+namespace scroll {
+inline constexpr int LineUp = 0;
+inline constexpr int LineDown = 1;
+inline constexpr int PageUp = 2;
+inline constexpr int PageDown = 3;
+inline constexpr int ThumbPosition = 4;
+inline constexpr int ThumbTrack = 5;
+inline constexpr int Top = 6;
+inline constexpr int Bottom = 7;
+inline constexpr int EndScroll = 8;
+}  // namespace scroll
 
 class Control : public Component {
  public:
@@ -81,14 +100,44 @@ class Control : public Component {
   // The part of the client area that aligned children share.
   virtual Rect alignRect() const;
 
+  // Mouse capture: while set, every mouse message goes to this control.
+  void setCapture(bool on) { peer_->setCapture(on); }
+
   NotifyEvent onClick;
   MouseEvent onMouseUp;
+  MouseButtonEvent onMouseDown;
+  MouseMoveEvent onMouseMove;
+  KeyEvent onKeyDown;
+  KeyPressEvent onKeyPress;
 
   // Called by the backend on the GUI thread.
   virtual void handleClick();
   virtual void handleMouseUp(MouseButton button, Point at);
   virtual void handleContextMenu(Point screen);
   virtual void handleResize();
+
+  // Input, as the platform delivers it to this control's window (client coordinates). The
+  // defaults are the framework's own handling: they raise the events above. A double click
+  // arrives as a second press.
+  virtual void handleMouseDown(MouseButton button, ShiftState shift, Point at);
+  virtual void handleMouseMove(ShiftState shift, Point at);
+  // Returns true when the key or character is eaten: the window's own handling (an edit
+  // control's typing) is then skipped. The defaults eat what a handler set to 0.
+  virtual bool handleKeyDown(int& key, ShiftState shift);
+  virtual bool handleKeyPress(char& key);
+  // The window's own scroll bars. For the thumb codes the position is the bar's full 32-bit
+  // tracking position.
+  virtual void handleScroll(ScrollBar /*bar*/, int /*code*/, int /*position*/) {}
+  // Returns true when the control scrolled; the message then goes no further.
+  virtual bool handleMouseWheel(int /*delta*/, ShiftState /*shift*/, Point /*at*/) { return false; }
+  // The keyboard focus came or went; `next` is the control that gets it (null: none of ours).
+  virtual void handleFocusGained() {}
+  virtual void handleFocusLost(Control* /*next*/) {}
+  // Keys the dialog manager would otherwise take for moving the focus (arrows, Tab) that the
+  // control wants for itself. Characters always reach a control that wants them
+  // (wantsCharacters), never a mnemonic.
+  virtual bool wantsNavigationKey(int /*key*/) const { return false; }
+  virtual bool wantsCharacters() const { return false; }
 
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
   void loaded() override;

@@ -81,10 +81,19 @@ class Button : public Control {
   Button(Component* owner, Control* parent);
 };
 
+// A single-line text box. Every change of its text, by the user or by setCaption, raises
+// onChange.
 class Edit : public Control {
  public:
   Edit(Component* owner, Control* parent);
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
+
+  NotifyEvent onChange;
+  // Called by the backend after the text changed.
+  virtual void handleChange();
+
+ protected:
+  Edit(Component* owner, Control* parent, const WidgetStyle& style);
 };
 
 // A picture stretched to the control; decoded the first time the control is shown.

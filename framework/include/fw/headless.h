@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fw/backend.h"
+#include "fw/control.h"
 #include "fw/raster_canvas.h"
 
 namespace fw {
@@ -40,6 +41,26 @@ struct Caret {
 Caret caretOf(const Control& control);
 // The visible top-level window in front of the others (shown or brought to the front last).
 const Control* frontWindow();
+
+// Input delivered to a control's window as the platform delivers it: the control's handler
+// first; then, for an edit whose handler did not eat it, the edit's own typing (a character is
+// appended at the end, Backspace takes the last one off, and the change is reported).
+void keyDown(Control& control, int key, ShiftState shift = {});
+void character(Control& control, char ch);
+void typeText(Control& control, const std::string& text);
+// A press carries its own button in the shift state; a move carries what the test says is held.
+void mouseDown(Control& control, MouseButton button, Point at, ShiftState shift = {});
+void mouseMove(Control& control, Point at, ShiftState shift = {});
+void mouseUp(Control& control, MouseButton button, Point at);
+// True when the control took the wheel message.
+bool mouseWheel(Control& control, int delta, Point at = {});
+void scrollBar(Control& control, ScrollBar bar, int code, int position = 0);
+// The control that holds the mouse capture, or null.
+const Control* captured();
+// Empties the clipboard: afterwards it holds no text at all.
+void clearClipboard();
+// The control that has the keyboard focus, or null.
+const Control* focused();
 
 // Text metrics are fixed so that layout arithmetic can be checked exactly: every character
 // is half the font height wide (at least 1 pixel) and one font height high.

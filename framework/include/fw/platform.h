@@ -9,8 +9,11 @@ namespace fw {
 
 // Text clipboard; text is Windows-1254.
 namespace clipboard {
+// Puts Unicode text on the clipboard; peers that ask for 8-bit text get the system's conversion.
 bool setText(const std::string& text);
-std::string text();
+std::string text();  // empty when there is no text
+// Whether the clipboard holds text at all (an empty text counts).
+bool hasText();
 }  // namespace clipboard
 
 // A named kernel mutex, opened if it exists, created otherwise (not owned). Owns its handle.
