@@ -455,6 +455,23 @@ class TCellGrid : public fw::CustomControl {
   // Hides the caret without touching the editor.
   void hideCaret();
 
+  // A block of cell writes (Delete, cut, paste, a fill): the cells are not repainted one by
+  // one, and the cell area is repainted once at the end. The lock is let go even when a cell
+  // handler throws, since a lock left set would keep the grid from ever painting again.
+  class BlockEdit {
+   public:
+    explicit BlockEdit(TCellGrid& grid) : grid_(grid) { grid_.batchLock_ = true; }
+    ~BlockEdit() {
+      grid_.batchLock_ = false;
+      grid_.InvalidateCellArea();
+    }
+    BlockEdit(const BlockEdit&) = delete;
+    BlockEdit& operator=(const BlockEdit&) = delete;
+
+   private:
+    TCellGrid& grid_;
+  };
+
   // Keyboard (cell_grid_keys.cpp).
   void keyWithCtrl(int key);
   void keyWithShift(int key);
@@ -464,6 +481,15 @@ class TCellGrid : public fw::CustomControl {
   void addRowBelow();
   void removeEmptyLastRowOrMoveUp();
   void typeCharacter(char ch);
+  // Makes (col, row) current and selects it alone; col -1 (no visible column) keeps the column.
+  void moveTo(int col, int row);
+  bool selectionIsOneCell() const;
+  void clearSelectedCells();
+  // Down adds and Up removes rows at the end of the grid.
+  bool autoRowsApply() const;
+  // Writes text without its last character (the fill marker) from the current cell down to
+  // row `last`, or right to column `last`.
+  void fillFromCurrent(std::string text, bool down, int last);
   // Mouse (cell_grid_mouse.cpp).
   void pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, fw::Point at);
   void dragIn(int mode, fw::Point at);
@@ -564,6 +590,8 @@ class TCellInplace : public fw::Edit {
   void handleChange() override;
   bool handleKeyDown(int& key, fw::ShiftState shift) override;
   bool handleKeyPress(char& key) override;
+  // Enter, Escape, Up and Down close the editor, so the dialog manager must leave them to it.
+  bool wantsNavigationKey(int key) const override;
 
  private:
   TCellGrid& grid_;

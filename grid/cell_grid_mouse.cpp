@@ -1,17 +1,352 @@
 // The grid's mouse: hit zones and their cursors, presses, drags and the release.
+//
+// The cursor the grid shows is also its mouse mode: a press and the drag after it act by the
+// cursor the last free move (or the last release) put up, and the cursor stays put while the
+// left button is held, so one drag keeps one meaning from start to end.
+#include <algorithm>
+#include <vector>
+
 #include "cell_grid.h"
 
 namespace grid {
+namespace {
 
-TGridCoord TCellGrid::CellAtPoint(int, int) const { return {}; }
-int TCellGrid::ColumnAtX(int) const { return -1; }
-int TCellGrid::RowAtY(int) const { return -1; }
-THitZone TCellGrid::ZoneAt(int, int) { return hzNone; }
-int TCellGrid::CursorOfZone(THitZone) { return crDefault; }
+// The smallest column k whose left edge lies at or right of content x, or ColCount when there
+// is none: a point on a shared border belongs to the column before it.
+int columnEndingAt(const TCellGrid& g, int contentX) {
+  int left = 0;
+  for (int k = 0; k < g.ColCount(); ++k) {
+    if (left >= contentX) return k;
+    const TCellColumn& column = g.Columns()[k];
+    if (column.Visible()) left += column.Width();
+  }
+  return g.ColCount();
+}
+
+// The visible columns from `first` to `last`, in index order.
+std::vector<int> visibleColumnsBetween(const TCellGrid& g, int first, int last) {
+  std::vector<int> list;
+  for (int c = std::max(0, first); c <= last && c < g.ColCount(); ++c)
+    if (g.Columns()[c].Visible()) list.push_back(c);
+  return list;
+}
+
+int nextVisibleAfter(const TCellGrid& g, int c) {
+  for (int i = c + 1; i < g.ColCount(); ++i)
+    if (g.Columns()[i].Visible()) return i;
+  return -1;
+}
+
+TGridRect spanning(int c1, int r1, int c2, int r2) {
+  return {std::min(c1, c2), std::min(r1, r2), std::max(c1, c2), std::max(r1, r2)};
+}
+
+// Steps `v` up by whole periods until it reaches `floor`.
+int raiseByPeriods(int v, int floor, int period) {
+  if (v >= floor) return v;
+  return v + (floor - v + period - 1) / period * period;
+}
+
+// Repeats `block` over the whole selection in every direction, aligned to the block's own
+// place. Positions count visible columns only, so a hidden column neither takes nor gives
+// text; the block's width is that of its visible columns.
+void repeatBlock(TCellGrid& g, const TGridRect& block) {
+  const TGridRect s = g.Selection();
+  // The drag grows the selection around the block; anything else moved it meanwhile.
+  if (!s.Contains(block.Left, block.Top) || !s.Contains(block.Right, block.Bottom)) return;
+  const std::vector<int> list = visibleColumnsBetween(g, s.Left, s.Right);
+  const std::vector<int> own = visibleColumnsBetween(g, block.Left, block.Right);
+  if (own.empty()) return;
+  const int o = static_cast<int>(std::find(list.begin(), list.end(), own.front()) - list.begin());
+  const int pw = static_cast<int>(own.size());
+  const int ph = block.Bottom - block.Top + 1;
+  for (int p = 0; p < static_cast<int>(list.size()); ++p) {
+    const int from = list[static_cast<size_t>(o + (raiseByPeriods(p, o, pw) - o) % pw)];
+    for (int r = s.Top; r <= s.Bottom; ++r) {
+      const int fromRow = block.Top + (raiseByPeriods(r, block.Top, ph) - block.Top) % ph;
+      g.EditCellText(list[static_cast<size_t>(p)], r, true, g.RawCellText(from, fromRow));
+    }
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Hit tests
+
+TGridCoord TCellGrid::CellAtPoint(int x, int y) const {
+  const int contentX = x + scrollX_ - gutterExtent_;
+  const int contentY = y + scrollY_ - headerHeight_;
+  const int col = std::max(0, columnEndingAt(*this, contentX) - 1);
+  const int row = std::max(0, std::min(contentY / defRowHeight_, rowCount_ - 1));
+  return {col, row};
+}
+
+int TCellGrid::ColumnAtX(int x) const {
+  if (x < gutterExtent_) return -1;
+  const int col = columnEndingAt(*this, x + scrollX_ - gutterExtent_) - 1;
+  return col < 0 ? -1 : col;
+}
+
+int TCellGrid::RowAtY(int y) const {
+  if (y < headerHeight_) return -1;
+  const int row = (y + scrollY_ - headerHeight_) / defRowHeight_;
+  return row > rowCount_ - 1 ? -1 : row;
+}
+
+THitZone TCellGrid::ZoneAt(int x, int y) {
+  const int contentX = x + scrollX_ - gutterExtent_;
+  const int contentY = y + scrollY_ - headerHeight_;
+
+  // A band of three pixels around each column's right border, at any height. A hidden column
+  // has no border of its own: its edge is the visible column's before it, found first.
+  bool onBorder = false;
+  if (!autoColWidth_) {
+    int edge = 0;
+    for (int c = 0; c < ColCount(); ++c) {
+      const TCellColumn& column = (*columns_)[c];
+      if (!column.visible_) continue;
+      edge += column.width_;
+      if (edge - 2 < contentX && contentX < edge + 2) {
+        sizingColumn_ = c;
+        onBorder = column.canResize_;
+        break;
+      }
+    }
+  }
+  // The handle wins over a border it overlaps: both sit on the selection's corner.
+  if (fillHandleRect_.contains({x, y})) return hzFillHandle;
+  if (onBorder) return hzColumnBorder;
+
+  const bool inGutter = x < gutterExtent_, inHeader = y < headerHeight_;
+  const bool rightOfGutter = x > gutterExtent_, belowHeader = y > headerHeight_;
+  const bool inColumns = contentX < columnsWidth_, inRows = contentY < rowsHeight_;
+  if (inGutter && inHeader) return hzCorner;
+  if (inGutter && belowHeader && inRows) return hzGutter;
+  if (inHeader && rightOfGutter && inColumns) return hzHeader;
+  if (rightOfGutter && belowHeader && inColumns && inRows) return hzCell;
+  return hzNone;
+}
+
+int TCellGrid::CursorOfZone(THitZone zone) {
+  switch (zone) {
+    case hzCorner: return crCornerLeftTop;
+    case hzGutter: return crGutterRight;
+    case hzHeader: return crHeaderDown;
+    case hzCell: return crCellPlus;
+    case hzColumnBorder: return crHSplit;
+    case hzFillHandle: return crFillCross;
+    case hzNone: break;
+  }
+  return crDefault;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The handlers
+
+void TCellGrid::handleMouseMove(fw::ShiftState shift, fw::Point at) {
+  if (!enabled_) {
+    setCursor(crDefault);
+  } else if (!shift.left) {
+    setCursor(CursorOfZone(ZoneAt(at.x, at.y)));
+  } else {
+    dragIn(cursor(), at);
+  }
+  fw::CustomControl::handleMouseMove(shift, at);
+}
+
 void TCellGrid::handleMouseDown(fw::MouseButton button, fw::ShiftState shift, fw::Point at) {
+  if (enabled_) {
+    pressIn(cursor(), button, shift, at);
+    setCapture(true);
+    setFocus();
+  }
   fw::CustomControl::handleMouseDown(button, shift, at);
 }
-void TCellGrid::handleMouseMove(fw::ShiftState shift, fw::Point at) { fw::CustomControl::handleMouseMove(shift, at); }
-void TCellGrid::handleMouseUp(fw::MouseButton button, fw::Point at) { fw::CustomControl::handleMouseUp(button, at); }
+
+void TCellGrid::handleMouseUp(fw::MouseButton button, fw::Point at) {
+  if (cursor() == crFillCross) completeFill();
+  setCursor(CursorOfZone(ZoneAt(at.x, at.y)));
+  setCapture(false);
+  lastDragIndex_ = -1;
+  fw::CustomControl::handleMouseUp(button, at);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Presses
+
+void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, fw::Point at) {
+  // A stale mode (the rows or columns went since the cursor was put up) or an empty grid must
+  // not make a cell current that does not exist.
+  const bool hasCells = ColCount() > 0 && rowCount_ > 0;
+  switch (mode) {
+    case crCellPlus: {
+      if (!hasCells) return;
+      typedText_.clear();
+      const TGridCoord cell = CellAtPoint(at.x, at.y);
+      EnsureCellVisible(cell.Col, cell.Row);
+      if (cell.Col == currentCol_ && cell.Row == currentRow_) {
+        // The second press on a cell opens it for editing in place.
+        if (!readOnly_ && !(*columns_)[cell.Col].readOnly_) {
+          editorActive_ = true;
+          inplace_->ShowEditorAt(cell.Col, cell.Row);
+        }
+      } else {
+        currentCol_ = rangeEndCol_ = cell.Col;
+        currentRow_ = rangeEndRow_ = cell.Row;
+        SetSelection({cell.Col, cell.Row, cell.Col, cell.Row}, false);
+      }
+      NotifyColRowChanged();
+      break;
+    }
+    case crFillCross:
+      HideCaretAndEditor();
+      fillRange_ = selection_;
+      break;
+    case crGutterRight: {
+      const int r = RowAtY(at.y);
+      if (!hasCells || r == -1) return;
+      currentRow_ = r;
+      currentCol_ = 0;
+      lastDragIndex_ = r;
+      typedText_.clear();
+      EnsureCellVisible(0, r);
+      rangeEndCol_ = ColCount() - 1;
+      rangeEndRow_ = r;
+      fillHandleCorner_ = TFillHandleCorner::BottomLeft;
+      SetSelection({0, r, ColCount() - 1, r}, true);
+      NotifyColRowChanged();
+      if (OnGutterClick) OnGutterClick(*this, r, button, shift);
+      break;
+    }
+    case crHeaderDown: {
+      const int c = ColumnAtX(at.x);
+      if (!hasCells || c == -1) return;
+      currentCol_ = c;
+      currentRow_ = 0;
+      lastDragIndex_ = c;
+      typedText_.clear();
+      EnsureCellVisible(c, 0);
+      rangeEndCol_ = c;
+      rangeEndRow_ = rowCount_ - 1;
+      fillHandleCorner_ = TFillHandleCorner::TopRight;
+      SetSelection({c, 0, c, rowCount_ - 1}, true);
+      NotifyColRowChanged();
+      if (OnHeaderClick) OnHeaderClick(*this, c, button, shift);
+      break;
+    }
+    case crCornerLeftTop:
+      if (!hasCells) return;
+      currentCol_ = currentRow_ = 0;
+      typedText_.clear();
+      EnsureCellVisible(0, 0);
+      rangeEndCol_ = ColCount() - 1;
+      rangeEndRow_ = rowCount_ - 1;
+      SetSelection({0, 0, ColCount() - 1, rowCount_ - 1}, false);
+      NotifyColRowChanged();
+      break;
+    case crHSplit:
+      HideCaretAndEditor();
+      sizingColumnLeft_ = ColumnLeft(sizingColumn_);
+      break;
+    default: break;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drags (left button held)
+
+void TCellGrid::dragIn(int mode, fw::Point at) {
+  const bool hasCells = ColCount() > 0 && rowCount_ > 0;
+  switch (mode) {
+    case crCellPlus: {
+      if (!hasCells) return;
+      const TGridCoord cell = CellAtPoint(at.x, at.y);
+      rangeEndCol_ = cell.Col;
+      rangeEndRow_ = cell.Row;
+      SetSelection(spanning(currentCol_, currentRow_, cell.Col, cell.Row), false);
+      EnsureCellVisible(cell.Col, cell.Row);
+      break;
+    }
+    case crFillCross: {
+      // Only a fill that a press started: a drag that came in from outside has no block.
+      if (!hasCells || fillRange_.Left == -1) return;
+      const TGridCoord cell = CellAtPoint(at.x, at.y);
+      rangeEndCol_ = cell.Col;
+      rangeEndRow_ = cell.Row;
+      SetSelection({std::min(fillRange_.Left, cell.Col), std::min(fillRange_.Top, cell.Row),
+                    std::max(fillRange_.Right, cell.Col), std::max(fillRange_.Bottom, cell.Row)},
+                   false);
+      EnsureCellVisible(cell.Col, cell.Row);
+      break;
+    }
+    case crGutterRight: {
+      const int r = RowAtY(at.y);
+      if (!hasCells || r == -1 || r == lastDragIndex_) return;
+      lastDragIndex_ = r;
+      rangeEndRow_ = r;
+      fillHandleCorner_ = TFillHandleCorner::BottomLeft;
+      SetSelection({0, std::min(r, currentRow_), ColCount() - 1, std::max(r, currentRow_)}, true);
+      break;
+    }
+    case crHeaderDown: {
+      const int c = ColumnAtX(at.x);
+      if (!hasCells || c == -1 || c == lastDragIndex_) return;
+      lastDragIndex_ = c;
+      rangeEndCol_ = c;
+      fillHandleCorner_ = TFillHandleCorner::TopRight;
+      SetSelection({std::min(c, currentCol_), 0, std::max(c, currentCol_), rowCount_ - 1}, true);
+      break;
+    }
+    case crHSplit: sizeColumnTo(at.x); break;
+    default: break;
+  }
+}
+
+void TCellGrid::sizeColumnTo(int x) {
+  const int c = sizingColumn_;
+  if (c < 0 || c >= ColCount()) return;
+  const int w = std::max(5, x + scrollX_ - sizingColumnLeft_ - gutterExtent_);
+  TCellColumn& column = (*columns_)[c];
+  if (!fitToWidth_) {
+    column.width_ = w;
+  } else {
+    // The pair of the column and its visible right neighbour shares the room the other
+    // columns leave, so the grid stays fitted; the last column's border has no partner.
+    const int n = nextVisibleAfter(*this, c);
+    if (n == -1) return;
+    TCellColumn& neighbour = (*columns_)[n];
+    const int others = TotalColumnWidth() - column.width_ - neighbour.width_;
+    const int room = clientSize().width - gutterExtent_ - others;
+    if (room <= 10) return;  // no room for two columns of 5 pixels
+    column.width_ = w;
+    neighbour.width_ = room - w;
+    if (neighbour.width_ < 5) {
+      column.width_ = room - 5;
+      neighbour.width_ = 5;
+    }
+  }
+  // Straight into the columns: a drag step must not rebuild the header or repaint everything.
+  Recalculate();
+  InvalidateRightOf(gutterExtent_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The release of a fill drag
+
+void TCellGrid::completeFill() {
+  // A release without the press that starts a fill (the pointer came in with the button held)
+  // has no block to repeat; writing then would empty the selected cells.
+  if (fillRange_.Left == -1) return;
+  const TGridRect block = fillRange_;
+  fillRange_ = {-1, -1, -1, -1};
+  if (readOnly_) {
+    InvalidateCellArea();  // the dotted frame of the fill goes
+    return;
+  }
+  BlockEdit edit(*this);
+  typedText_.clear();
+  repeatBlock(*this, block);
+}
 
 }  // namespace grid

@@ -121,14 +121,102 @@ void TCellGrid::SelectSingleCell() {
   NotifyColRowChanged();
 }
 
-void TCellGrid::ExtendSelection() {}
-int TCellGrid::FirstVisibleColumn() const { return -1; }
-int TCellGrid::LastVisibleColumn() const { return -1; }
-int TCellGrid::NextVisibleColumn(int c) const { return c; }
-int TCellGrid::PreviousVisibleColumn(int c) const { return c; }
-void TCellGrid::handleScroll(fw::ScrollBar, int, int) {}
-bool TCellGrid::handleMouseWheel(int, fw::ShiftState, fw::Point) { return false; }
-void TCellGrid::handleFocusGained() {}
-void TCellGrid::handleFocusLost(fw::Control*) {}
+void TCellGrid::ExtendSelection() {
+  SetSelection({std::min(rangeEndCol_, currentCol_), std::min(rangeEndRow_, currentRow_),
+                std::max(rangeEndCol_, currentCol_), std::max(rangeEndRow_, currentRow_)},
+               false);
+  EnsureCellVisible(rangeEndCol_, rangeEndRow_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Visible columns
+
+int TCellGrid::FirstVisibleColumn() const {
+  for (int c = 0; c < ColCount(); ++c)
+    if ((*columns_)[c].visible_) return c;
+  return -1;
+}
+
+int TCellGrid::LastVisibleColumn() const {
+  for (int c = ColCount() - 1; c >= 0; --c)
+    if ((*columns_)[c].visible_) return c;
+  return -1;
+}
+
+int TCellGrid::NextVisibleColumn(int c) const {
+  if (c >= ColCount() - 1) return c;
+  for (int i = std::max(c + 1, 0); i < ColCount(); ++i)
+    if ((*columns_)[i].visible_) return i;
+  return c;
+}
+
+int TCellGrid::PreviousVisibleColumn(int c) const {
+  if (c <= 0) return c;
+  for (int i = std::min(c - 1, ColCount() - 1); i >= 0; --i)
+    if ((*columns_)[i].visible_) return i;
+  return c;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scroll bars and the wheel
+
+void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
+  HideCaretAndEditor();
+  const bool vertical = bar == fw::ScrollBar::Vertical;
+  int& offset = vertical ? scrollY_ : scrollX_;
+  const int old = offset;
+  // Wide arithmetic: a step beyond the limit is clamped, never wrapped.
+  long long next = old;
+  switch (code) {
+    case fw::scroll::LineUp: next -= lineStep_; break;
+    case fw::scroll::LineDown: next += lineStep_; break;
+    case fw::scroll::PageUp: next -= pageStep_; break;
+    case fw::scroll::PageDown: next += pageStep_; break;
+    // The backend hands over the bar's full 32-bit tracking position, not the message's
+    // 16-bit field, so a grid taller than 32767 pixels reaches every position by the thumb.
+    case fw::scroll::ThumbPosition:
+    case fw::scroll::ThumbTrack: next = position; break;
+    default: break;
+  }
+  offset = static_cast<int>(std::clamp<long long>(next, 0, vertical ? maxScrollY_ : maxScrollX_));
+  if (vertical) SnapScrollY();
+  if (offset == old) return;
+  UpdateScrollBar(bar, 0, kScrollPos, offset);
+  if (vertical) {
+    InvalidateBelow(headerHeight_);
+  } else {
+    InvalidateRightOf(gutterExtent_);
+  }
+}
+
+bool TCellGrid::handleMouseWheel(int delta, fw::ShiftState, fw::Point) {
+  // Whole pixels, not snapped to rows: the next scroll-bar step snaps again. The caret and the
+  // editor stay, and the message goes no further.
+  const int next = static_cast<int>(std::clamp<long long>(static_cast<long long>(scrollY_) - delta, 0, maxScrollY_));
+  if (next != scrollY_) {
+    scrollY_ = next;
+    UpdateScrollBar(fw::ScrollBar::Vertical, 0, kScrollPos, scrollY_);
+    invalidate();
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Focus: the caret lives only while the grid has the focus, and the selection frame is drawn
+// differently with and without it.
+
+void TCellGrid::handleFocusGained() {
+  peer().createCaret({1, std::max(0, defRowHeight_ - 2)});
+  caretShown = false;
+  InvalidateCellArea();
+}
+
+void TCellGrid::handleFocusLost(fw::Control* next) {
+  if (next != inplace_.get()) HideCaretAndEditor();
+  peer().destroyCaret();
+  caretShown = false;
+  // The focus went into the open editor: the grid still looks focused around it.
+  if (!editorActive_) InvalidateCellArea();
+}
 
 }  // namespace grid

@@ -95,7 +95,8 @@ class HeadlessWidget final : public WidgetPeer {
   bool visible() const override { return visible_; }
   void setEnabled(bool) override {}
   void setFont(const Font& f) override { font_ = f; }
-  void setColor(std::uint32_t) override {}
+  void setColor(std::uint32_t color) override { color_ = color; }
+  std::uint32_t color_ = clWindow;
   void setHint(const std::string&, bool) override {}
   Size measureText(const std::string& text) const override { return headless::textExtent(text, font_.height); }
   void bringToFront() override { raise(); }
@@ -347,6 +348,10 @@ const Control* frontWindow() {
 }
 
 int cursorOf(const Control& control) { return static_cast<HeadlessWidget&>(control.peer()).cursor_; }
+std::uint32_t colorOf(const Control& control) { return static_cast<HeadlessWidget&>(control.peer()).color_; }
+TextAlign textAlignmentOf(const Control& control) {
+  return static_cast<HeadlessWidget&>(control.peer()).alignment_;
+}
 
 std::optional<RasterCanvas> takeDrawnNow(const Control& control) {
   return std::exchange(static_cast<HeadlessWidget&>(control.peer()).drawnNow_, std::nullopt);

@@ -311,4 +311,85 @@ TEST_F(CallHandling, ListeyiSilRemovesRowsAndDeviceLossBlanksThem) {
   EXPECT_EQ(form->CellGrid1.CellText(0, 1), "1");
 }
 
+// The call list is for reading: whatever the user does with keys and mouse, no cell, no row
+// changes, while moving around, selecting and copying work.
+class ReadOnlyCallList : public CallHandling {
+ protected:
+  std::vector<std::vector<std::string>> cells(const grid::TCellGrid& g) {
+    std::vector<std::vector<std::string>> all;
+    for (int col = 0; col < g.ColCount(); ++col) {
+      all.emplace_back();
+      for (int row = 0; row < g.RowCount(); ++row) all.back().push_back(g.CellText(col, row));
+    }
+    return all;
+  }
+  fw::Point centreOf(const grid::TCellGrid& g, int col, int row) {
+    const fw::Rect r = g.CellRectToClient(g.CellRect(col, row));
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  void click(grid::TCellGrid& g, fw::Point at) {
+    fw::headless::mouseMove(g, at);
+    fw::headless::mouseDown(g, fw::MouseButton::Left, at);
+    fw::headless::mouseUp(g, fw::MouseButton::Left, at);
+  }
+};
+
+TEST_F(ReadOnlyCallList, NothingTheUserDoesEditsACell) {
+  auto form = makeForm();
+  form->BipBox.setChecked(false);
+  for (int i = 1; i <= 12; ++i) call(u"1", u"0532 " + fw::toUtf16(std::to_string(i)));
+  grid::TCellGrid& g = form->CellGrid1;
+  const auto before = cells(g);
+  g.setFocus();
+  g.SetCurrentCell(2, 4);
+
+  using fw::ShiftState;
+  const ShiftState none{}, ctrl{.ctrl = true};
+  fw::clipboard::setText("X\tY\r\nZ\tW\r\n");
+  const struct {
+    int key;
+    ShiftState shift;
+  } keys[] = {{grid::vk::Insert, none}, {grid::vk::Delete, none}, {grid::vk::Delete, ctrl},
+              {grid::vk::V, ctrl},      {grid::vk::X, ctrl},      {grid::vk::Return, none}};
+  for (const auto& k : keys) fw::headless::keyDown(g, k.key, k.shift);
+  fw::headless::typeText(g, "ab\b");
+  g.SetCurrentCell(2, g.RowCount() - 1);
+  fw::headless::keyDown(g, grid::vk::Down, none);  // no row is added at the bottom
+
+  // A press on the current cell opens no editor; a fill drag only grows the selection.
+  g.SetCurrentCell(2, 3);
+  click(g, centreOf(g, 2, 3));
+  EXPECT_FALSE(g.Inplace().visible());
+  EXPECT_FALSE(g.EditorActive());
+  fw::headless::paint(g);  // the handle is placed where the selection is drawn
+  const fw::Rect handle = g.FillHandleRect();
+  ASSERT_FALSE(handle.empty());
+  const fw::Point grip{handle.left, handle.top};
+  fw::headless::mouseMove(g, grip);
+  fw::headless::mouseDown(g, fw::MouseButton::Left, grip);
+  fw::headless::mouseMove(g, centreOf(g, 2, 6), ShiftState{.left = true});
+  fw::headless::mouseUp(g, fw::MouseButton::Left, centreOf(g, 2, 6));
+  EXPECT_EQ(g.Selection(), (grid::TGridRect{2, 3, 2, 6})) << "the drag itself works";
+
+  EXPECT_EQ(g.RowCount(), 11);
+  EXPECT_EQ(cells(g), before);
+}
+
+TEST_F(ReadOnlyCallList, MovingSelectingAndCopyingWork) {
+  auto form = makeForm();
+  form->BipBox.setChecked(false);
+  for (int i = 1; i <= 3; ++i) call(u"1", u"0532 " + fw::toUtf16(std::to_string(i)));
+  grid::TCellGrid& g = form->CellGrid1;
+  g.setFocus();
+  g.SetCurrentCell(0, 0);
+  fw::headless::keyDown(g, grid::vk::Right, {});
+  fw::headless::keyDown(g, grid::vk::Right, {});
+  EXPECT_EQ(g.CurrentCol(), 2);
+  fw::headless::keyDown(g, grid::vk::Down, fw::ShiftState{.shift = true});
+  fw::headless::keyDown(g, grid::vk::Left, fw::ShiftState{.shift = true});
+  EXPECT_EQ(g.Selection(), (grid::TGridRect{1, 0, 2, 1}));
+  fw::headless::keyDown(g, grid::vk::C, fw::ShiftState{.ctrl = true});
+  EXPECT_EQ(fw::clipboard::text(), "1\t0532 1\r\n1\t0532 2\r\n");
+}
+
 }  // namespace

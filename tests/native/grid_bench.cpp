@@ -1,16 +1,20 @@
 // Figures for the call-list grid (prints them; asserts nothing):
 // - the cost of painting a grid of 100,000 rows against one of 11 rows in the same window;
 // - the allocations of one recorded call (trim, append, six writes in a batch) as the history
-//   of calls grows.
+//   of calls grows;
+// - pasting a 50 MB text of 1,000,000 lines into the 11-row call list, against pasting its
+//   first 11 lines alone and against a bare scan of the 50 MB for its line breaks.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 
 #include "cell_grid.h"
 #include "fw/form.h"
 #include "fw/headless.h"
+#include "fw/platform.h"
 
 namespace {
 long long allocations = 0;
@@ -77,6 +81,68 @@ std::pair<double, long> paintCost(int rows, int rounds) {
   return {us, offered / rounds};
 }
 
+// Call lines of 50 bytes each, CR LF included (a million of them make 50 MB).
+std::string callLines(int lines) {
+  std::string text;
+  text.reserve(static_cast<size_t>(lines) * 50);
+  char line[64];
+  for (int n = 0; n < lines; ++n) {
+    std::snprintf(line, sizeof line, "%07d\t1\t05321234567\t10.12.2026 05:27\tA00017\tek\r\n", n);
+    text += line;
+  }
+  return text;
+}
+
+// Milliseconds of the fastest of a few pastes of the clipboard into an 11-row call list.
+double pasteMs(const std::string& text) {
+  fw::Form form(nullptr);
+  auto& g = form.create<grid::TCellGrid>(&form);
+  configure(g);
+  g.setRowCount(11);
+  fw::clipboard::setText(text);
+  double best = 1e300;
+  for (int round = 0; round < 3; ++round) {
+    g.ClearAll();
+    const auto start = Clock::now();
+    g.PasteClipboard();
+    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return best;
+}
+
+// Milliseconds of the fastest of a few counts of the text's line feeds.
+double scanMs(const std::string& text, long& lines) {
+  double best = 1e300;
+  for (int round = 0; round < 3; ++round) {
+    const auto start = Clock::now();
+    lines = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))))) {
+      ++lines;
+      if (++p == end) break;
+    }
+    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return best;
+}
+
+void printPasteFigures() {
+  const std::string large = callLines(1000000);
+  const std::string small = callLines(11);
+  long lines = 0;
+  const double scan = scanMs(large, lines);
+  const double pasteSmall = pasteMs(small);
+  const double pasteLarge = pasteMs(large);
+  std::printf("paste into 11 rows, its 11 lines alone:        %8.3f ms\n", pasteSmall);
+  std::printf("paste into 11 rows, %.1f MB of %ld lines:   %8.3f ms\n", static_cast<double>(large.size()) / 1e6,
+              lines, pasteLarge);
+  std::printf("bare scan of the %.1f MB for line feeds:       %8.3f ms\n", static_cast<double>(large.size()) / 1e6,
+              scan);
+  std::printf("large paste beyond the 11 lines, in scans:     %8.2f  (the text is read, not split into lines)\n",
+              (pasteLarge - pasteSmall) / scan);
+}
+
 }  // namespace
 
 int main() {
@@ -105,5 +171,7 @@ int main() {
   }
   std::printf("  from call 12 to 5000: between %lld and %lld per call (target: no growth with history)\n", fewest,
               most);
+
+  printPasteFigures();
   return 0;
 }

@@ -29,6 +29,9 @@ std::vector<Rect> takeInvalidations(const Control& control);
 // Paints a control into memory, all of it or only the given update box.
 RasterCanvas paint(CustomControl& control, const Rect* box = nullptr);
 int cursorOf(const Control& control);
+// The background colour last set on a control's window, and an edit's text alignment.
+std::uint32_t colorOf(const Control& control);
+TextAlign textAlignmentOf(const Control& control);
 // What a control drew outside the paint cycle since the last call, on a white surface of its
 // client size; nothing when it drew nothing.
 std::optional<RasterCanvas> takeDrawnNow(const Control& control);
