@@ -5,6 +5,7 @@
 #include "cell_grid.h"
 
 namespace grid {
+
 bool TCellGrid::handleKeyDown(int& key, fw::ShiftState shift) {
   // A disabled or empty grid is inert: not even the key event is raised.
   if (!enabled_ || ColCount() == 0 || rowCount_ == 0) return false;
