@@ -34,6 +34,37 @@ LRESULT CALLBACK customProc(HWND, UINT, WPARAM, LPARAM);
 HCURSOR cursorHandle(int number);
 LRESULT CALLBACK childSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+// One UTF-16 unit of a character message as the program's 8-bit text, and back.
+char toCodePage(WPARAM unit) { return narrow(std::wstring(1, static_cast<wchar_t>(unit)))[0]; }
+WPARAM fromCodePage(char ch) { return wide(std::string(1, ch))[0]; }
+
+// The modifier keys as the thread's keyboard state had them when the message was sent.
+ShiftState keyShift() {
+  ShiftState s;
+  s.shift = GetKeyState(VK_SHIFT) < 0;
+  s.ctrl = GetKeyState(VK_CONTROL) < 0;
+  s.alt = GetKeyState(VK_MENU) < 0;
+  return s;
+}
+
+// A mouse message's key flags; Alt is not among them.
+ShiftState mouseShift(WPARAM flags) {
+  ShiftState s;
+  s.shift = (flags & MK_SHIFT) != 0;
+  s.ctrl = (flags & MK_CONTROL) != 0;
+  s.alt = GetKeyState(VK_MENU) < 0;
+  s.left = (flags & MK_LBUTTON) != 0;
+  s.right = (flags & MK_RBUTTON) != 0;
+  s.middle = (flags & MK_MBUTTON) != 0;
+  return s;
+}
+
+Point mousePoint(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
+
+DWORD alignmentStyle(TextAlign align) {
+  return align == TextAlign::Center ? ES_CENTER : align == TextAlign::Right ? ES_RIGHT : ES_LEFT;
+}
+
 }  // namespace
 
 class Win32Widget final : public WidgetPeer {
@@ -70,11 +101,12 @@ class Win32Widget final : public WidgetPeer {
     }
     if (kind_ == WidgetKind::GroupBox || kind_ == WidgetKind::Label) InvalidateRect(hwnd(), nullptr, TRUE);
   }
-  std::string text() const override {
+  std::string text() const override { return narrow(windowText()); }
+  std::wstring windowText() const {
     const int length = GetWindowTextLengthW(hwnd());
     std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
     buffer.resize(static_cast<size_t>(GetWindowTextW(hwnd(), buffer.data(), length + 1)));
-    return narrow(buffer);
+    return buffer;
   }
   void setBounds(const Rect& r) override {
     if (kind_ == WidgetKind::StatusBar) {
@@ -126,19 +158,10 @@ class Win32Widget final : public WidgetPeer {
     InvalidateRect(hwnd(), nullptr, TRUE);
   }
   void setHint(const std::string& hint, bool show) override {
+    removeHintTool();
     hint_ = wide(hint);
-    Win32Widget* form = formWidget();
-    if (!form || form == this) return;
-    HWND tip = form->tooltip();
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = form->hwnd();
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd());
-    SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    if (!show || hint_.empty()) return;
-    ti.lpszText = hint_.data();
-    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    showHint_ = show;
+    addHintTool();
   }
   Size measureText(const std::string& text) const override {
     WindowDC dc(hwnd());
@@ -172,7 +195,12 @@ class Win32Widget final : public WidgetPeer {
       ReleaseCapture();
     }
   }
-  void setTextAlignment(TextAlign) override {}
+  void setTextAlignment(TextAlign align) override {
+    if (kind_ != WidgetKind::Edit || align == alignment_) return;
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
+    recreateWindow((style & ~static_cast<DWORD>(ES_CENTER | ES_RIGHT)) | alignmentStyle(align));
+    alignment_ = align;
+  }
   void paintNow(const std::function<void(Canvas&)>& draw) override {
     WindowDC dc(hwnd());
     GdiCanvas canvas(dc.get());
@@ -247,8 +275,10 @@ class Win32Widget final : public WidgetPeer {
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  // Message handling shared by forms and subclassed controls. Returns true when handled.
-  bool handleCommon(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  // Message handling shared by forms and subclassed controls. Returns true when handled; a
+  // handler may rewrite wp (a key or character) for the window's own handling.
+  bool handleCommon(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
+    if (handleInput(msg, wp, lp, result)) return true;
     switch (msg) {
       case WM_COMMAND:
         if (lp == 0 && HIWORD(wp) == 0) {
@@ -260,9 +290,12 @@ class Win32Widget final : public WidgetPeer {
         return true;
       case WM_CTLCOLORSTATIC:
       case WM_CTLCOLORBTN:
+      case WM_CTLCOLOREDIT:
         if (Win32Widget* child = widgetOf(reinterpret_cast<HWND>(lp))) {
-          result = reinterpret_cast<LRESULT>(child->paintColors(reinterpret_cast<HDC>(wp)));
-          return true;
+          if (HBRUSH brush = child->paintColors(msg, reinterpret_cast<HDC>(wp))) {
+            result = reinterpret_cast<LRESULT>(brush);
+            return true;
+          }
         }
         return false;
       case WM_KEYDOWN:
@@ -284,13 +317,6 @@ class Win32Widget final : public WidgetPeer {
           return true;
         }
         return false;
-      case WM_LBUTTONUP:
-      case WM_RBUTTONUP: {
-        const MouseButton b = msg == WM_LBUTTONUP ? MouseButton::Left : MouseButton::Right;
-        Point at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        Application::guard([&] { control_.handleMouseUp(b, at); });
-        return false;
-      }
       case WM_SIZE:
         Application::guard([&] { control_.handleResize(); });
         return false;
@@ -314,6 +340,45 @@ class Win32Widget final : public WidgetPeer {
         return true;
       default:
         return false;
+    }
+  }
+
+  // Keyboard, mouse, scroll bars and focus, handed to the control. Returns true when the
+  // control took the message, which then goes no further.
+  bool handleInput(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
+    if (recreating_) return false;
+    switch (msg) {
+      case WM_KEYDOWN: return takesKeys() && keyDown(wp, result);
+      case WM_CHAR: return takesKeys() && character(wp, result);
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK: mouseDown(MouseButton::Left, wp, lp); return false;
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONDBLCLK: mouseDown(MouseButton::Right, wp, lp); return false;
+      case WM_MBUTTONDOWN:
+      case WM_MBUTTONDBLCLK: mouseDown(MouseButton::Middle, wp, lp); return false;
+      case WM_LBUTTONUP: mouseUp(MouseButton::Left, lp); return false;
+      case WM_RBUTTONUP: mouseUp(MouseButton::Right, lp); return false;
+      case WM_MBUTTONUP: mouseUp(MouseButton::Middle, lp); return false;
+      case WM_MOUSEMOVE: {
+        const ShiftState shift = mouseShift(wp);
+        const Point at = mousePoint(lp);
+        Application::guard([&] { control_.handleMouseMove(shift, at); });
+        return false;
+      }
+      case WM_MOUSEWHEEL: return wheel(wp, lp, result);
+      case WM_HSCROLL:
+      case WM_VSCROLL:
+        // lParam names the bar control that sent it; zero: the window's own bar.
+        if (lp == 0) scrolled(msg == WM_HSCROLL ? ScrollBar::Horizontal : ScrollBar::Vertical, wp);
+        return false;
+      case WM_SETFOCUS: Application::guard([&] { control_.handleFocusGained(); }); return false;
+      case WM_KILLFOCUS: {
+        Win32Widget* next = widgetOf(reinterpret_cast<HWND>(wp));
+        Control* nextControl = next ? &next->control() : nullptr;
+        Application::guard([&] { control_.handleFocusLost(nextControl); });
+        return false;
+      }
+      default: return false;
     }
   }
 
@@ -382,7 +447,6 @@ class Win32Widget final : public WidgetPeer {
   }
 
   LRESULT customMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
     switch (msg) {
       case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -397,10 +461,31 @@ class Win32Widget final : public WidgetPeer {
       case WM_ERASEBKGND:
         return 1;  // the control paints every pixel itself
       default:
-        if (handleCommon(msg, wp, lp, result)) return result;
+        // The common messages were handled by the subclass, which sees them first.
+        break;
     }
     return DefWindowProcW(hwnd(), msg, wp, lp);
   }
+
+  // The dialog manager asks which keys the control keeps from it; `standard` is the window
+  // class's own answer, `message` the key message in question (null when none).
+  LRESULT dialogCode(LRESULT standard, const MSG* message) const {
+    const bool keyMessage = message && message->message == WM_KEYDOWN;
+    const int key = keyMessage ? static_cast<int>(message->wParam) : 0;
+    bool characters = false, navigation = false;
+    Application::guard([&] {
+      characters = control_.wantsCharacters();
+      navigation = keyMessage && control_.wantsNavigationKey(key);
+    });
+    LRESULT code = standard;
+    if (characters) code |= DLGC_WANTCHARS;
+    // The program's forms have no default button: Enter belongs to the focused control.
+    if (navigation || (keyMessage && key == VK_RETURN && kind_ == WidgetKind::Custom)) code |= DLGC_WANTMESSAGE;
+    return code;
+  }
+
+  // Controls that handle the keyboard themselves: the custom ones and edits.
+  bool takesKeys() const { return kind_ == WidgetKind::Custom || kind_ == WidgetKind::Edit; }
 
   HWND tooltip() {
     if (!tooltip_) {
@@ -429,7 +514,13 @@ class Win32Widget final : public WidgetPeer {
         break;
       case WidgetKind::Button: cls = L"BUTTON"; ws |= BS_PUSHBUTTON | WS_TABSTOP; break;
       case WidgetKind::Image: cls = kImageClass; break;
-      case WidgetKind::Edit: cls = L"EDIT"; ws |= ES_AUTOHSCROLL | WS_TABSTOP; ex |= WS_EX_CLIENTEDGE; break;
+      case WidgetKind::Edit:
+        cls = L"EDIT";
+        ws |= ES_AUTOHSCROLL | WS_TABSTOP;
+        ex |= style.border ? WS_EX_CLIENTEDGE : 0;
+        ownColors_ = !style.parentColor;
+        if (ownColors_) color_ = clWindow;
+        break;
       case WidgetKind::Custom:
         cls = kCustomClass;
         ws |= WS_TABSTOP | (style.scrollBars ? WS_HSCROLL | WS_VSCROLL : 0);
@@ -449,6 +540,135 @@ class Win32Widget final : public WidgetPeer {
 
   static int barCode(ScrollBar bar) { return bar == ScrollBar::Horizontal ? SB_HORZ : SB_VERT; }
 
+  bool keyDown(WPARAM& wp, LRESULT& result) {
+    int key = static_cast<int>(wp);
+    const ShiftState shift = keyShift();
+    bool eaten = false;
+    Application::guard([&] { eaten = control_.handleKeyDown(key, shift); });
+    if (eaten || key == 0) {
+      result = 0;
+      return true;
+    }
+    wp = static_cast<WPARAM>(key);
+    return false;
+  }
+
+  // A character the code page cannot hold reaches the handler as '?'; unless the handler
+  // changes it, the window still gets the character that was typed.
+  bool character(WPARAM& wp, LRESULT& result) {
+    const char typed = toCodePage(wp);
+    char key = typed;
+    bool eaten = false;
+    Application::guard([&] { eaten = control_.handleKeyPress(key); });
+    if (eaten || key == 0) {
+      result = 0;
+      return true;
+    }
+    if (key != typed) wp = fromCodePage(key);
+    return false;
+  }
+
+  void mouseDown(MouseButton button, WPARAM wp, LPARAM lp) {
+    const ShiftState shift = mouseShift(wp);
+    const Point at = mousePoint(lp);
+    Application::guard([&] { control_.handleMouseDown(button, shift, at); });
+  }
+
+  void mouseUp(MouseButton button, LPARAM lp) {
+    const Point at = mousePoint(lp);
+    Application::guard([&] { control_.handleMouseUp(button, at); });
+  }
+
+  // The wheel message goes to the focused window with the pointer in screen coordinates.
+  bool wheel(WPARAM wp, LPARAM lp, LRESULT& result) {
+    const int delta = GET_WHEEL_DELTA_WPARAM(wp);
+    const ShiftState shift = mouseShift(GET_KEYSTATE_WPARAM(wp));
+    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ScreenToClient(hwnd(), &p);
+    bool taken = false;
+    Application::guard([&] { taken = control_.handleMouseWheel(delta, shift, {p.x, p.y}); });
+    if (taken) result = 0;
+    return taken;
+  }
+
+  void scrolled(ScrollBar bar, WPARAM wp) {
+    const int code = LOWORD(wp);
+    const int position = scrollMessagePosition(bar, code, HIWORD(wp));
+    Application::guard([&] { control_.handleScroll(bar, code, position); });
+  }
+
+  // A thumb message carries only 16 bits of the position, so a range beyond 32767 could not
+  // be reached by dragging: the bar's 32-bit tracking position is used instead. A message that
+  // a program posted while the bar is not tracked finds the current position there; the
+  // message's own value then holds, widened as the signed number it is.
+  int scrollMessagePosition(ScrollBar bar, int code, WORD carried) const {
+    const int fromMessage = static_cast<short>(carried);
+    if (code != SB_THUMBTRACK && code != SB_THUMBPOSITION) return fromMessage;
+    SCROLLINFO si{sizeof(si), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    if (!GetScrollInfo(hwnd(), barCode(bar), &si)) return fromMessage;
+    return static_cast<WORD>(si.nTrackPos) == carried ? si.nTrackPos : fromMessage;
+  }
+
+  // Tooltips know a control by its window: registered by hint, moved when the window is.
+  void removeHintTool() {
+    Win32Widget* form = formWidget();
+    if (form == this || !form->tooltip_) return;
+    TOOLINFOW ti = hintTool(*form);
+    SendMessageW(form->tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+  void addHintTool() {
+    Win32Widget* form = formWidget();
+    if (form == this || !showHint_ || hint_.empty()) return;
+    TOOLINFOW ti = hintTool(*form);
+    ti.lpszText = hint_.data();
+    SendMessageW(form->tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+  TOOLINFOW hintTool(const Win32Widget& form) const {
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = form.hwnd();
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd());
+    return ti;
+  }
+
+  // Some styles of the system's controls count only when the window is created: a new window
+  // with the style takes the old one's place in the parent (bounds, stacking, visibility),
+  // its text, selection, font and focus, and the properties by which the framework and other
+  // programs know it. Its messages meanwhile raise no events: nothing changed for the control.
+  void recreateWindow(DWORD style) {
+    HWND old = hwnd();
+    const Rect r = bounds();
+    const std::wstring text = windowText();
+    DWORD selStart = 0, selEnd = 0;
+    SendMessageW(old, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+    const DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_EXSTYLE));
+    UniqueWindow created(CreateWindowExW(ex, L"EDIT", text.c_str(), style & ~static_cast<DWORD>(WS_VISIBLE), r.left,
+                                         r.top, r.width(), r.height(), GetParent(old), nullptr, instance(), nullptr));
+    if (!created) throw std::runtime_error("the window could not be created (error " + std::to_string(GetLastError()) + ")");
+    SendMessageW(created.get(), WM_SETFONT, reinterpret_cast<WPARAM>(hfont_.get()), FALSE);
+    SendMessageW(created.get(), EM_SETSEL, selStart, selEnd);
+
+    const bool hadFocus = GetFocus() == old;
+    const bool wasFormFocus = parent_ && formWidget()->lastFocus_ == old;
+    recreating_ = true;
+    removeHintTool();
+    HANDLE name = RemovePropW(old, kNameProp);
+    RemovePropW(old, kPeerProp);
+    RemoveWindowSubclass(old, childSubclass, 0);
+    UniqueWindow previous = std::exchange(hwnd_, std::move(created));
+    if (name) SetPropW(hwnd(), kNameProp, name);
+    SetPropW(hwnd(), kPeerProp, this);
+    SetWindowSubclass(hwnd(), childSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowPos(hwnd(), old, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | ((style & WS_VISIBLE) ? SWP_SHOWWINDOW : 0));
+    if (hadFocus) SetFocus(hwnd());
+    if (wasFormFocus) formWidget()->lastFocus_ = hwnd();
+    addHintTool();
+    previous.reset();
+    recreating_ = false;
+  }
+
   Win32Widget* formWidget() {
     Win32Widget* w = this;
     while (w->parent_) w = w->parent_;
@@ -467,8 +687,17 @@ class Win32Widget final : public WidgetPeer {
     return *p;
   }
 
-  // Labels and boxes are drawn on their parent's background, in their font's colour.
-  HBRUSH paintColors(HDC dc) {
+  // The colours a child asks its parent for before it paints; null leaves them to the system.
+  // Labels and boxes are drawn on their parent's background, in their font's colour; an edit
+  // keeps the system's colours unless it has its own background.
+  HBRUSH paintColors(UINT msg, HDC dc) {
+    if (ownColors_) {
+      SetTextColor(dc, toColorRef(font_.color));
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, toColorRef(color_));
+      return backgroundBrush();
+    }
+    if (msg == WM_CTLCOLOREDIT) return nullptr;
     SetTextColor(dc, toColorRef(font_.color));
     SetBkMode(dc, TRANSPARENT);
     const Win32Widget& owner = backgroundOwner();
@@ -481,6 +710,8 @@ class Win32Widget final : public WidgetPeer {
                          : kind_ == WidgetKind::Label                                  ? code == STN_CLICKED
                                                                                        : false;
     if (clicked) Application::guard([&] { control_.handleClick(); });
+    if (kind_ == WidgetKind::Edit && code == EN_CHANGE && !recreating_)
+      Application::guard([&] { static_cast<Edit&>(control_).handleChange(); });
   }
 
   void onMenuCommand(WORD id) {
@@ -524,9 +755,13 @@ class Win32Widget final : public WidgetPeer {
   std::vector<MenuItem*> menuItems_;
   HWND lastFocus_ = nullptr;  // forms: the control that had the focus when the window went inactive
   std::wstring hint_;
+  bool showHint_ = false;
   int cursor_ = 0;
   Font font_;
   Color color_ = clBtnFace;
+  bool ownColors_ = false;  // edits: paints the background set by setColor, not the system's
+  TextAlign alignment_ = TextAlign::Left;
+  bool recreating_ = false;  // the window is being replaced: its messages are no events
   std::shared_ptr<const Bitmap> picture_;
 };
 
@@ -570,8 +805,10 @@ HCURSOR cursorHandle(int number) {
   const struct {
     int number;
     LPCWSTR id;
-  } system[] = {{-2, IDC_ARROW}, {-3, IDC_CROSS}, {-4, IDC_IBEAM}, {-7, IDC_SIZENS},
-                {-9, IDC_SIZEWE}, {-11, IDC_WAIT}, {-21, IDC_HAND}};
+  } system[] = {{-2, IDC_ARROW}, {-3, IDC_CROSS}, {-4, IDC_IBEAM}, {-7, IDC_SIZENS}, {-9, IDC_SIZEWE},
+                {-11, IDC_WAIT}, {-21, IDC_HAND},
+                // crHSplit: the system has no splitter shape; the west-east arrows say the same.
+                {-14, IDC_SIZEWE}};
   for (const auto& s : system)
     if (s.number == number) return LoadCursorW(nullptr, s.id);
   for (const auto& [n, c] : registeredCursors())
@@ -581,6 +818,8 @@ HCURSOR cursorHandle(int number) {
 
 LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
   auto* w = reinterpret_cast<Win32Widget*>(ref);
+  if (msg == WM_GETDLGCODE && w->takesKeys())
+    return w->dialogCode(DefSubclassProc(hwnd, msg, wp, lp), reinterpret_cast<const MSG*>(lp));
   LRESULT result = 0;
   if (w->handleCommon(msg, wp, lp, result)) return result;
   return DefSubclassProc(hwnd, msg, wp, lp);
@@ -621,7 +860,7 @@ bool previewCharacter(const MSG& msg) {
   if (!form || form->kind() != WidgetKind::Form) return false;
   auto& f = static_cast<Form&>(form->control());
   if (!f.keyPreview()) return false;
-  char key = narrow(std::wstring(1, static_cast<wchar_t>(msg.wParam)))[0];
+  char key = toCodePage(msg.wParam);
   Application::guard([&] { f.handleKeyPress(key); });
   return key == 0;
 }

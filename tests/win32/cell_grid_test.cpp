@@ -1,10 +1,13 @@
 // The call-list grid in a real window: the main window's configuration read from a layout,
 // painted through GDI by the paint message and into memory, with its scroll bars, its cursor
-// and no GDI objects left behind by painting.
+// and no GDI objects left behind by painting; driven with real keyboard and mouse input
+// through the program's own message loop, its clipboard and its in-place editor.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +25,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using grid::TCellGrid;
+using grid::TGridCoord;
+using grid::TGridRect;
 
 COLORREF sys(int index) { return GetSysColor(index); }
 
@@ -59,6 +64,87 @@ class MemoryBitmap {
   DWORD* bits_ = nullptr;
 };
 
+// Runs the program's own message loop (the dialog manager's step included) until the
+// condition holds or the time is up; a timer wakes it to look.
+bool loopUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  const auto timer = fw::backend::startTimer(10, [] {});
+  fw::backend::runMessageLoop([&] { return !done() && std::chrono::steady_clock::now() < deadline; });
+  fw::backend::stopTimer(timer);
+  return done();
+}
+
+void settle() { loopUntil([] { return false; }, 300ms); }
+
+// Keys pressed and released on the keyboard, with Shift or Ctrl held around them: they go to
+// the focused window of the window in front.
+void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl = false) {
+  std::vector<INPUT> in;
+  auto add = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
+    in.push_back(i);
+  };
+  if (ctrl) add(VK_CONTROL, false);
+  if (shift) add(VK_SHIFT, false);
+  for (WORD k : keys) {
+    add(k, false);
+    add(k, true);
+  }
+  if (shift) add(VK_SHIFT, true);
+  if (ctrl) add(VK_CONTROL, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+// The pointer moved to a point of the screen, as calls_test and tray_test found to work under
+// Wine's desktop: the cursor is placed first, then the move is injected.
+void movePointer(POINT at) {
+  SetCursorPos(at.x, at.y);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = (at.x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = (at.y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+}
+
+void leftButton(bool down) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof(in));
+}
+
+std::wstring clipboardUnicode() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<closed>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void putOnClipboard(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  memcpy(GlobalLock(mem), text.c_str(), bytes);
+  GlobalUnlock(mem);
+  SetClipboardData(CF_UNICODETEXT, mem);
+  CloseClipboard();
+}
+
+std::string describe(const grid::TGridRect& r) {
+  char b[64];
+  std::snprintf(b, sizeof b, "(%d,%d)-(%d,%d)", r.Left, r.Top, r.Right, r.Bottom);
+  return b;
+}
+
 class CellGridOnWine : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -92,6 +178,37 @@ class CellGridOnWine : public ::testing::Test {
     RECT r;
     GetClientRect(hwnd, &r);
     return r;
+  }
+
+  // The form in front with the grid focused, as a user meets it.
+  void showFocused() {
+    form->show();
+    SetForegroundWindow(fw::win32::nativeWindow(*form));
+    settle();
+    g->setFocus();
+    ASSERT_TRUE(loopUntil([&] { return GetFocus() == hwnd; })) << "the grid did not get the focus";
+  }
+
+  // The middle of a cell on the screen.
+  POINT cellCentre(int col, int row) const {
+    const fw::Rect r = g->CellRectToClient(g->CellRect(col, row));
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(hwnd, &p);
+    return p;
+  }
+
+  // A press, optionally dragged to another cell, and the release, with real pointer input.
+  void clickOrDrag(TGridCoord from, TGridCoord to) {
+    movePointer(cellCentre(from.Col, from.Row));
+    settle();
+    leftButton(true);
+    settle();
+    if (!(to == from)) {
+      movePointer(cellCentre(to.Col, to.Row));
+      settle();
+    }
+    leftButton(false);
+    settle();
   }
 
   std::unique_ptr<fw::Form> form;
@@ -235,6 +352,122 @@ TEST_F(CellGridOnWine, RepeatedPaintingLeavesNoGdiObjectsBehind) {
     g->setCellText(5, i % 11, std::to_string(i));  // drawn at once, outside the paint cycle
   }
   EXPECT_LT(harness::gdiObjectLevel() - before, 50) << "GDI objects pile up with each paint";
+}
+
+TEST_F(CellGridOnWine, RealKeysMoveAndExtendTheSelectionAndCtrlCCopiesIt) {
+  const char8_t* extras[] = {u8"", u8"Özel hat", u8"Çağrı bekletme", u8"İş yeri", u8""};
+  for (int i = 1; i <= 5; ++i) addCall(i, extras[i - 1]);
+  g->SetCurrentCell(3, 0);
+  showFocused();
+
+  const struct {
+    std::initializer_list<WORD> keys;
+    bool shift;
+    TGridCoord current;
+    TGridRect selection;
+  } steps[] = {
+      {{VK_RIGHT, VK_DOWN}, false, {4, 1}, {4, 1, 4, 1}},
+      {{VK_RIGHT, VK_DOWN, VK_DOWN}, true, {4, 1}, {4, 1, 5, 3}},
+      {{VK_UP}, true, {4, 1}, {4, 1, 5, 2}},
+  };
+  for (const auto& s : steps) {
+    pressKeys(s.keys, s.shift);
+    EXPECT_TRUE(loopUntil([&] { return g->Selection() == s.selection; })) << describe(g->Selection());
+    EXPECT_EQ((TGridCoord{g->CurrentCol(), g->CurrentRow()}), s.current);
+  }
+  pressKeys({VK_DOWN}, true);  // back to rows 1..3
+  ASSERT_TRUE(loopUntil([&] { return g->Selection() == TGridRect{4, 1, 5, 3}; })) << describe(g->Selection());
+
+  putOnClipboard(L"");
+  pressKeys({'C'}, false, true);
+  const std::wstring expected = L"A00017\t\u00d6zel hat\r\nA00017\t\u00c7a\u011fr\u0131 bekletme\r\nA00017\t\u0130\u015f yeri\r\n";
+  EXPECT_TRUE(loopUntil([&] { return clipboardUnicode() == expected; })) << harness::utf8(clipboardUnicode());
+
+  // The main window's grid is read-only: typing and pasting change no cell.
+  putOnClipboard(L"x\ty");
+  pressKeys({'X', VK_DELETE});
+  pressKeys({'V'}, false, true);
+  settle();
+  EXPECT_EQ(g->RawCellText(4, 1), "A00017");
+  EXPECT_EQ(g->RawCellText(5, 1), fw::ansi(u8"Özel hat"));
+}
+
+TEST_F(CellGridOnWine, AMouseDragSelectsTheCellsItCrosses) {
+  for (int i = 1; i <= 5; ++i) addCall(i, u8"Çağrı");
+  showFocused();
+  clickOrDrag({2, 1}, {3, 3});
+  EXPECT_TRUE(loopUntil([&] { return g->Selection() == TGridRect{2, 1, 3, 3}; })) << describe(g->Selection());
+  EXPECT_EQ((TGridCoord{g->CurrentCol(), g->CurrentRow()}), (TGridCoord{2, 1})) << "the press made the cell current";
+  EXPECT_EQ(GetCapture(), nullptr) << "the release let go of the mouse";
+
+  pressKeys({'C'}, false, true);
+  const std::wstring expected = L"05324172892\t10.12.2026 05:22:37\r\n05324172893\t10.12.2026 05:23:37\r\n"
+                                L"05324172894\t10.12.2026 05:24:37\r\n";
+  EXPECT_TRUE(loopUntil([&] { return clipboardUnicode() == expected; })) << harness::utf8(clipboardUnicode());
+}
+
+TEST_F(CellGridOnWine, ASecondClickOnTheCurrentCellOpensTheEditorOverIt) {
+  for (int i = 1; i <= 5; ++i) addCall(i, u8"İş yeri");
+  g->setReadOnly(false);
+  showFocused();
+  clickOrDrag({2, 1}, {2, 1});
+  ASSERT_TRUE(loopUntil([&] { return g->CurrentCol() == 2 && g->CurrentRow() == 1; }));
+  EXPECT_FALSE(g->Inplace().visible()) << "the first click only makes the cell current";
+  clickOrDrag({2, 1}, {2, 1});
+  ASSERT_TRUE(loopUntil([&] { return g->Inplace().visible(); })) << "no editor after the second click";
+
+  HWND editor = fw::win32::nativeWindow(g->Inplace());
+  EXPECT_TRUE(IsWindowVisible(editor));
+  EXPECT_EQ(GetParent(editor), hwnd);
+  RECT shown;
+  GetWindowRect(editor, &shown);
+  MapWindowPoints(HWND_DESKTOP, hwnd, reinterpret_cast<POINT*>(&shown), 2);
+  const fw::Rect cell = g->CellRectToClient(g->CellRect(2, 1));
+  EXPECT_TRUE(shown.left >= cell.left && shown.right <= cell.right + 1 && shown.top >= cell.top && shown.bottom <= cell.bottom)
+      << "editor (" << shown.left << "," << shown.top << ")-(" << shown.right << "," << shown.bottom << ") over cell ("
+      << cell.left << "," << cell.top << ")-(" << cell.right << "," << cell.bottom << ")";
+  wchar_t text[64] = {};
+  GetWindowTextW(editor, text, 64);
+  EXPECT_EQ(std::wstring(text), L"05324172892");
+  EXPECT_EQ(GetWindowLongPtrW(editor, GWL_STYLE) & (ES_CENTER | ES_RIGHT), ES_RIGHT) << "the column's alignment";
+
+  // What is typed there is written into the cell at once; Escape reaches the editor past the
+  // dialog manager and closes it.
+  SendMessageW(editor, EM_SETSEL, 11, 11);
+  PostMessageW(editor, WM_CHAR, L'\u015f', 1);
+  EXPECT_TRUE(loopUntil([&] { return g->RawCellText(2, 1) == fw::ansi(u8"05324172892ş"); })) << g->RawCellText(2, 1);
+  PostMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(loopUntil([&] { return !IsWindowVisible(editor); }));
+  EXPECT_EQ(GetFocus(), hwnd);
+}
+
+// The system's own thumb tracking, fed with posted pointer messages, which it reads from the
+// queue: a grid far taller than the 16 bits of a scroll message reaches its last row.
+TEST_F(CellGridOnWine, DraggingTheThumbOfAVeryTallGridReachesTheLastRow) {
+  g->setRowCount(3000);
+  showFocused();
+  ASSERT_GT(g->MaxScrollY(), 32767);
+  SCROLLBARINFO sbi{};
+  sbi.cbSize = sizeof(sbi);
+  ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_VSCROLL, &sbi));
+  const int x = (sbi.rcScrollBar.left + sbi.rcScrollBar.right) / 2;
+  const int thumbY = sbi.rcScrollBar.top + (sbi.xyThumbTop + sbi.xyThumbBottom) / 2;
+  const int beyond = sbi.rcScrollBar.bottom + 10;  // past the end, near enough to keep the drag
+  PostMessageW(hwnd, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(x, thumbY));
+  for (int y : {thumbY + 30, beyond}) {
+    POINT p{x, y};
+    ScreenToClient(hwnd, &p);
+    PostMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  }
+  POINT end{x, beyond};
+  ScreenToClient(hwnd, &end);
+  PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(end.x, end.y));
+  EXPECT_TRUE(loopUntil([&] { return g->ScrollY() == g->MaxScrollY(); })) << g->ScrollY() << " of " << g->MaxScrollY();
+  SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, 0, 0};
+  GetScrollInfo(hwnd, SB_VERT, &si);
+  EXPECT_EQ(si.nPos, g->MaxScrollY()) << "the bar shows it";
+  const fw::Rect last = g->CellRectToClient(g->CellRect(0, 2999));
+  EXPECT_LE(last.bottom, client().bottom) << "the last row is in view";
 }
 
 }  // namespace
