@@ -39,17 +39,6 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
-std::wstring clipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"<closed>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
 void setClipboardText(const std::wstring& text) {
   if (!OpenClipboard(nullptr)) return;
   EmptyClipboard();
@@ -134,7 +123,7 @@ TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
   ASSERT_TRUE(harness::waitFor([&] { return (tone = readFile(capture)).size() >= before + kToneBytes; }))
       << tone.size() - before;
   EXPECT_EQ(toneFrequency(tone, before), 1000);
-  EXPECT_TRUE(harness::waitFor([] { return clipboardText() == L"0312 111 22 33"; })) << harness::utf8(clipboardText());
+  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0312 111 22 33"; })) << harness::utf8(harness::clipboardText());
 
   // Quiet: the call is listed and copied, and nothing more is played.
   uncheck(L"BipBox");
@@ -142,7 +131,7 @@ TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
   before = readFile(capture).size();
   ASSERT_EQ(sim(L"call abc 0312"), 0u);
   EXPECT_TRUE(counterReaches(L"2"));
-  EXPECT_TRUE(harness::waitFor([] { return clipboardText() == L"0312"; })) << harness::utf8(clipboardText());
+  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0312"; })) << harness::utf8(harness::clipboardText());
   harness::waitFor([] { return false; }, 1s);
   EXPECT_EQ(readFile(capture).size(), before);
 
@@ -152,7 +141,7 @@ TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
   ASSERT_EQ(sim(L"call 2 0216"), 0u);
   EXPECT_TRUE(counterReaches(L"3"));
   harness::waitFor([] { return false; }, 500ms);
-  EXPECT_EQ(clipboardText(), L"kullan\u0131c\u0131n\u0131n metni");
+  EXPECT_EQ(harness::clipboardText(), L"kullan\u0131c\u0131n\u0131n metni");
 
   PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program_->waitForExit(), 0u);
@@ -180,7 +169,7 @@ TEST_F(Calls, ALostDeviceBlanksTheCallsAndTheCountStartsAgain) {
   EXPECT_FALSE(text(L"Label24").empty());
   ASSERT_EQ(sim(L"call 1 \"0312 4\""), 0u);
   EXPECT_TRUE(counterReaches(L"1")) << harness::utf8(text(L"Label5"));
-  EXPECT_TRUE(harness::waitFor([] { return clipboardText() == L"0312 4"; })) << harness::utf8(clipboardText());
+  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0312 4"; })) << harness::utf8(harness::clipboardText());
   // Back on line, the polls leave the new count alone.
   harness::waitFor([] { return false; }, 1200ms);
   EXPECT_EQ(text(L"Label5"), L"1");
@@ -243,23 +232,6 @@ std::optional<POINT> onlyIcon(HWND tray) {
   return POINT{area.left + static_cast<LONG>(sx / n), area.top + static_cast<LONG>(sy / n)};
 }
 
-void moveMouse(POINT at) {
-  SetCursorPos(at.x, at.y);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = (at.x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = (at.y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof(in));
-}
-
-void mouseButton(DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof(in));
-}
-
 void key(WORD vk) {
   INPUT in[2]{};
   in[0].type = in[1].type = INPUT_KEYBOARD;
@@ -297,10 +269,10 @@ HWND openMenuOf(DWORD pid) {
 void chooseFromTrayMenu(harness::Program& program, POINT icon, int item) {
   HWND menu = nullptr;
   for (int attempt = 0; attempt < 3 && !menu; ++attempt) {
-    moveMouse(icon);
+    harness::movePointer(icon);
     harness::waitFor([] { return false; }, 200ms);
-    mouseButton(MOUSEEVENTF_RIGHTDOWN);
-    mouseButton(MOUSEEVENTF_RIGHTUP);
+    harness::mouseButton(MOUSEEVENTF_RIGHTDOWN);
+    harness::mouseButton(MOUSEEVENTF_RIGHTUP);
     harness::waitFor([&] { return (menu = openMenuOf(program.pid())) != nullptr; }, 4s);
   }
   ASSERT_NE(menu, nullptr) << "no popup menu opened";

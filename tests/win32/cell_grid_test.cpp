@@ -98,36 +98,6 @@ void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl =
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
-// The pointer moved to a point of the screen, as calls_test and tray_test found to work under
-// Wine's desktop: the cursor is placed first, then the move is injected.
-void movePointer(POINT at) {
-  SetCursorPos(at.x, at.y);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = (at.x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = (at.y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof(in));
-}
-
-void leftButton(bool down) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  SendInput(1, &in, sizeof(in));
-}
-
-std::wstring clipboardUnicode() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"<closed>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
 void putOnClipboard(const std::wstring& text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
@@ -199,15 +169,15 @@ class CellGridOnWine : public ::testing::Test {
 
   // A press, optionally dragged to another cell, and the release, with real pointer input.
   void clickOrDrag(TGridCoord from, TGridCoord to) {
-    movePointer(cellCentre(from.Col, from.Row));
+    harness::movePointer(cellCentre(from.Col, from.Row));
     settle();
-    leftButton(true);
+    harness::mouseButton(MOUSEEVENTF_LEFTDOWN);
     settle();
     if (!(to == from)) {
-      movePointer(cellCentre(to.Col, to.Row));
+      harness::movePointer(cellCentre(to.Col, to.Row));
       settle();
     }
-    leftButton(false);
+    harness::mouseButton(MOUSEEVENTF_LEFTUP);
     settle();
   }
 
@@ -381,7 +351,7 @@ TEST_F(CellGridOnWine, RealKeysMoveAndExtendTheSelectionAndCtrlCCopiesIt) {
   putOnClipboard(L"");
   pressKeys({'C'}, false, true);
   const std::wstring expected = L"A00017\t\u00d6zel hat\r\nA00017\t\u00c7a\u011fr\u0131 bekletme\r\nA00017\t\u0130\u015f yeri\r\n";
-  EXPECT_TRUE(loopUntil([&] { return clipboardUnicode() == expected; })) << harness::utf8(clipboardUnicode());
+  EXPECT_TRUE(loopUntil([&] { return harness::clipboardText() == expected; })) << harness::utf8(harness::clipboardText());
 
   // The main window's grid is read-only: typing and pasting change no cell.
   putOnClipboard(L"x\ty");
@@ -403,7 +373,7 @@ TEST_F(CellGridOnWine, AMouseDragSelectsTheCellsItCrosses) {
   pressKeys({'C'}, false, true);
   const std::wstring expected = L"05324172892\t10.12.2026 05:22:37\r\n05324172893\t10.12.2026 05:23:37\r\n"
                                 L"05324172894\t10.12.2026 05:24:37\r\n";
-  EXPECT_TRUE(loopUntil([&] { return clipboardUnicode() == expected; })) << harness::utf8(clipboardUnicode());
+  EXPECT_TRUE(loopUntil([&] { return harness::clipboardText() == expected; })) << harness::utf8(harness::clipboardText());
 }
 
 TEST_F(CellGridOnWine, ASecondClickOnTheCurrentCellOpensTheEditorOverIt) {

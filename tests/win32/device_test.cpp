@@ -114,17 +114,6 @@ TEST_F(WithSimulatedDevice, UnplugAndPlugShowTheStatus) {
   EXPECT_EQ(program.waitForExit(), 0u);
 }
 
-std::wstring clipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"<closed>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
 TEST_F(WithSimulatedDevice, CallsFillTheListCounterClipboardAndBalloon) {
   harness::Program program;
   ASSERT_NE(program.mainWindow(), nullptr);
@@ -137,7 +126,7 @@ TEST_F(WithSimulatedDevice, CallsFillTheListCounterClipboardAndBalloon) {
   }
   EXPECT_TRUE(harness::waitFor([&] { return harness::windowText(program.control(L"Label5")) == L"12"; }))
       << harness::utf8(harness::windowText(program.control(L"Label5")));
-  EXPECT_TRUE(harness::waitFor([] { return clipboardText() == L"0532 000 00 12"; })) << harness::utf8(clipboardText());
+  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0532 000 00 12"; })) << harness::utf8(harness::clipboardText());
   harness::waitFor([] { return false; }, std::chrono::milliseconds(1500));  // the balloon fades in
   EXPECT_TRUE(harness::screenshot(GetDesktopWindow(), L"calls-balloon"));
 

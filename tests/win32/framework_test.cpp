@@ -9,19 +9,9 @@
 #include "fw/application.h"
 #include "fw/platform.h"
 #include "fw/text.h"
+#include "harness.h"
 
 namespace {
-
-std::wstring clipboardUnicode() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"<closed>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
 
 class Clipboard : public ::testing::Test {
  protected:
@@ -31,13 +21,13 @@ class Clipboard : public ::testing::Test {
 TEST_F(Clipboard, TurkishTextGoesOutAsUnicodeWhateverTheLocale) {
   const std::string text = fw::ansi(u8"Çağrı: İŞĞ ışğ 0532 417 28 93");
   ASSERT_TRUE(fw::clipboard::setText(text));
-  EXPECT_EQ(clipboardUnicode(), L"\u00c7a\u011fr\u0131: \u0130\u015e\u011e \u0131\u015f\u011f 0532 417 28 93");
+  EXPECT_EQ(harness::clipboardText(), L"\u00c7a\u011fr\u0131: \u0130\u015e\u011e \u0131\u015f\u011f 0532 417 28 93");
   EXPECT_EQ(fw::clipboard::text(), text);
 }
 
 TEST_F(Clipboard, EmptyAndLongTextsRoundTrip) {
   ASSERT_TRUE(fw::clipboard::setText(""));
-  EXPECT_EQ(clipboardUnicode(), L"");
+  EXPECT_EQ(harness::clipboardText(), L"");
   const std::string big(1 << 20, '\xFE');  // a megabyte of 'ş'
   ASSERT_TRUE(fw::clipboard::setText(big));
   EXPECT_EQ(fw::clipboard::text(), big);

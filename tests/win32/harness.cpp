@@ -242,6 +242,34 @@ ToolResult runSimulatorTool(const std::wstring& arguments) {
   return result;
 }
 
+std::wstring clipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<closed>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void movePointer(POINT at) {
+  SetCursorPos(at.x, at.y);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = (at.x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = (at.y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+}
+
+void mouseButton(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof(in));
+}
+
 bool registerSimulator() {
   HMODULE dll = LoadLibraryW((binDir() + L"\\korvansim.dll").c_str());
   if (!dll) return false;

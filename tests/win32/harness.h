@@ -43,6 +43,12 @@ class Program {
 };
 
 std::wstring windowText(HWND hwnd);
+// The clipboard's Unicode text ("<closed>" when it cannot be opened).
+std::wstring clipboardText();
+// Real pointer input. Under Wine's desktop an injected move alone may land elsewhere: the
+// cursor is placed first, then the move is injected.
+void movePointer(POINT screen);
+void mouseButton(DWORD flags);  // MOUSEEVENTF_LEFTDOWN ...
 // Saves what the screen shows of a window as a 24-bit BMP under out/.
 bool screenshot(HWND hwnd, const std::wstring& name);
 // How many GDI objects this process holds: the system's count where it keeps one (Windows);

@@ -81,23 +81,6 @@ std::optional<POINT> iconOnScreen() {
   return findColour(r, kIconColour);
 }
 
-void moveMouse(POINT at) {
-  SetCursorPos(at.x, at.y);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = (at.x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = (at.y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof(in));
-}
-
-void mouseButton(DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof(in));
-}
-
 // The popup menu's window, open in this process.
 struct MenuWatch {
   bool seen = false;
@@ -187,10 +170,10 @@ TEST_F(TrayOnTheDesktop, ARightButtonPressOpensThePopupMenu) {
   MenuWatch watch;
   g_menuWatch = &watch;
   const UINT_PTR timer = SetTimer(nullptr, 0, 100, closeMenuWhenOpen);
-  moveMouse(*at);
+  harness::movePointer(*at);
   harness::waitFor([] { return false; }, 200ms);
-  mouseButton(MOUSEEVENTF_RIGHTDOWN);
-  mouseButton(MOUSEEVENTF_RIGHTUP);
+  harness::mouseButton(MOUSEEVENTF_RIGHTDOWN);
+  harness::mouseButton(MOUSEEVENTF_RIGHTUP);
   EXPECT_TRUE(harness::waitFor([&] { return watch.seen; }, 10s)) << "no popup menu opened";
   KillTimer(nullptr, timer);
   g_menuWatch = nullptr;
@@ -200,7 +183,7 @@ TEST_F(TrayOnTheDesktop, ARightButtonPressOpensThePopupMenu) {
   // The menu opens at the pointer, which is on the icon.
   EXPECT_LE(std::abs(watch.rect.left - at->x) + std::abs(watch.rect.bottom - at->y),
             std::abs(watch.rect.right - watch.rect.left) + std::abs(watch.rect.bottom - watch.rect.top) + 40);
-  moveMouse({10, 10});
+  harness::movePointer({10, 10});
 }
 
 TEST_F(TrayOnTheDesktop, ThePointerEntersAndLeavesTheIcon) {
@@ -209,15 +192,15 @@ TEST_F(TrayOnTheDesktop, ThePointerEntersAndLeavesTheIcon) {
   std::vector<std::string> events;
   icon->OnMouseEnter = [&](fw::Component&) { events.push_back("enter"); };
   icon->OnMouseExit = [&](fw::Component&) { events.push_back("exit"); };
-  moveMouse({10, 10});
+  harness::movePointer({10, 10});
   harness::waitFor([] { return false; }, 200ms);
-  moveMouse(*at);
+  harness::movePointer(*at);
   EXPECT_TRUE(harness::waitFor([&] { return !events.empty(); }, 5s)) << "no enter event";
-  moveMouse({at->x - 200, at->y - 300});
+  harness::movePointer({at->x - 200, at->y - 300});
   // A notification handled after the pointer left records where the pointer is then; the next
   // movement off the icon is the exit, as a hand on a mouse always makes.
   harness::waitFor([&] { return events.size() >= 2; }, 300ms);
-  moveMouse({at->x - 220, at->y - 320});
+  harness::movePointer({at->x - 220, at->y - 320});
   EXPECT_TRUE(harness::waitFor([&] { return events.size() >= 2; }, 5s)) << "no exit event";
   EXPECT_EQ(events, (std::vector<std::string>{"enter", "exit"}));
 }
