@@ -184,7 +184,7 @@ std::string TCellGrid::CellText(int col, int row) const {
 }
 
 void TCellGrid::EditCellText(int col, int row, bool byUser, std::string text) {
-  if (ColCount() == 0 || rowCount_ == 0) return;
+  if (!hasCells()) return;
   const bool inside = col >= 0 && row >= 0 && col <= ColCount() - 1 && row <= rowCount_ - 1;
   if (byUser && inside && (*columns_)[col].ReadOnly()) return;
   if (!inside) throw CellIndexError();
@@ -270,7 +270,7 @@ void TCellGrid::EndBatch() {
 // Counts and the current cell
 
 bool TCellGrid::cellStateFits() const {
-  if (ColCount() == 0 || rowCount_ == 0) return currentCol_ == -1 && currentRow_ == -1;
+  if (!hasCells()) return currentCol_ == -1 && currentRow_ == -1;
   const TGridRect grid{0, 0, ColCount() - 1, rowCount_ - 1};
   return grid.Contains(currentCol_, currentRow_) && grid.Contains(selection_.Left, selection_.Top) &&
          grid.Contains(selection_.Right, selection_.Bottom) && selection_.Contains(currentCol_, currentRow_);
@@ -279,7 +279,7 @@ bool TCellGrid::cellStateFits() const {
 void TCellGrid::clampCurrentCell() {
   currentCol_ = std::max(0, std::min(currentCol_, ColCount() - 1));
   currentRow_ = std::max(0, std::min(currentRow_, rowCount_ - 1));
-  if (rowCount_ == 0 || ColCount() == 0) currentCol_ = currentRow_ = -1;
+  if (!hasCells()) currentCol_ = currentRow_ = -1;
   selection_ = {currentCol_, currentRow_, currentCol_, currentRow_};
   rangeEndCol_ = currentCol_;
   rangeEndRow_ = currentRow_;

@@ -4,6 +4,7 @@
 // focus, cursor) goes through the framework, so the headless backend runs all of it in tests.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -31,6 +32,13 @@ struct TGridRect {
   int Right = 0;
   int Bottom = 0;
   bool Contains(int col, int row) const { return col >= Left && col <= Right && row >= Top && row <= Bottom; }
+  // The smallest block holding both cells, or both blocks.
+  static TGridRect Spanning(int col1, int row1, int col2, int row2) {
+    return {std::min(col1, col2), std::min(row1, row2), std::max(col1, col2), std::max(row1, row2)};
+  }
+  TGridRect United(const TGridRect& o) const {
+    return {std::min(Left, o.Left), std::min(Top, o.Top), std::max(Right, o.Right), std::max(Bottom, o.Bottom)};
+  }
   friend bool operator==(const TGridRect&, const TGridRect&) = default;
 };
 
@@ -454,6 +462,8 @@ class TCellGrid : public fw::CustomControl {
 
   // Hides the caret without touching the editor.
   void hideCaret();
+  // Keys, typing, the mouse and the clipboard act only on a grid with at least one cell.
+  bool hasCells() const { return ColCount() > 0 && rowCount_ > 0; }
 
   // A block of cell writes (Delete, cut, paste, a fill): the cells are not repainted one by
   // one, and the cell area is repainted once at the end. The lock is let go even when a cell

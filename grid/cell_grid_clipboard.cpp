@@ -10,8 +10,6 @@
 namespace grid {
 namespace {
 
-bool hasCells(const TCellGrid& g) { return g.ColCount() > 0 && g.RowCount() > 0; }
-
 // Asked again before every cell: a cell handler may change the columns or the rows mid-block.
 bool isVisibleColumn(const TCellGrid& g, int col) {
   return col >= 0 && col < g.ColCount() && g.Columns()[col].Visible();
@@ -128,23 +126,23 @@ void pasteIntoSelection(TCellGrid& g, const PastedBlock& block, const TGridRect&
 }  // namespace
 
 void TCellGrid::CopySelection() {
-  if (!hasCells(*this)) return;
+  if (!hasCells()) return;
   fw::clipboard::setText(selectionText(*this, false));
 }
 
 void TCellGrid::CutSelection() {
-  if (!hasCells(*this)) return;
+  if (!hasCells()) return;
   BlockEdit edit(*this);
   fw::clipboard::setText(selectionText(*this, true));
 }
 
 void TCellGrid::PasteClipboard() {
-  if (!fw::clipboard::hasText() || !hasCells(*this)) return;
+  if (!fw::clipboard::hasText() || !hasCells()) return;
   HideCaretAndEditor();
   BlockEdit edit(*this);
   const std::string text = fw::clipboard::text();
   const TGridRect sel = selection_;
-  const bool oneCell = sel.Left == sel.Right && sel.Top == sel.Bottom;
+  const bool oneCell = selectionIsOneCell();
   const int rowsReached = oneCell ? rowCount_ - currentRow_ : sel.Bottom - sel.Top + 1;
   const PastedBlock block = readBlock(text, static_cast<size_t>(std::max(0, rowsReached)));
   if (oneCell) {

@@ -8,7 +8,7 @@ namespace grid {
 
 bool TCellGrid::handleKeyDown(int& key, fw::ShiftState shift) {
   // A disabled or empty grid is inert: not even the key event is raised.
-  if (!enabled_ || ColCount() == 0 || rowCount_ == 0) return false;
+  if (!enabled_ || !hasCells()) return false;
   if (shift.ctrl) {
     keyWithCtrl(key);
   } else if (shift.shift) {
@@ -22,7 +22,7 @@ bool TCellGrid::handleKeyDown(int& key, fw::ShiftState shift) {
 bool TCellGrid::handleKeyPress(char& key) {
   // The key event comes first: its handler may change the character or cancel it (0).
   const bool eaten = fw::CustomControl::handleKeyPress(key);
-  if (enabled_ && ColCount() > 0 && rowCount_ > 0 && !readOnly_) typeCharacter(key);
+  if (enabled_ && hasCells() && !readOnly_) typeCharacter(key);
   return eaten;
 }
 

@@ -31,16 +31,6 @@ std::vector<int> visibleColumnsBetween(const TCellGrid& g, int first, int last) 
   return list;
 }
 
-int nextVisibleAfter(const TCellGrid& g, int c) {
-  for (int i = c + 1; i < g.ColCount(); ++i)
-    if (g.Columns()[i].Visible()) return i;
-  return -1;
-}
-
-TGridRect spanning(int c1, int r1, int c2, int r2) {
-  return {std::min(c1, c2), std::min(r1, r2), std::max(c1, c2), std::max(r1, r2)};
-}
-
 // Steps `v` up by whole periods until it reaches `floor`.
 int raiseByPeriods(int v, int floor, int period) {
   if (v >= floor) return v;
@@ -178,10 +168,9 @@ void TCellGrid::handleMouseUp(fw::MouseButton button, fw::Point at) {
 void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, fw::Point at) {
   // A stale mode (the rows or columns went since the cursor was put up) or an empty grid must
   // not make a cell current that does not exist.
-  const bool hasCells = ColCount() > 0 && rowCount_ > 0;
   switch (mode) {
     case crCellPlus: {
-      if (!hasCells) return;
+      if (!hasCells()) return;
       typedText_.clear();
       const TGridCoord cell = CellAtPoint(at.x, at.y);
       EnsureCellVisible(cell.Col, cell.Row);
@@ -205,7 +194,7 @@ void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, 
       break;
     case crGutterRight: {
       const int r = RowAtY(at.y);
-      if (!hasCells || r == -1) return;
+      if (!hasCells() || r == -1) return;
       currentRow_ = r;
       currentCol_ = 0;
       lastDragIndex_ = r;
@@ -221,7 +210,7 @@ void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, 
     }
     case crHeaderDown: {
       const int c = ColumnAtX(at.x);
-      if (!hasCells || c == -1) return;
+      if (!hasCells() || c == -1) return;
       currentCol_ = c;
       currentRow_ = 0;
       lastDragIndex_ = c;
@@ -236,7 +225,7 @@ void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, 
       break;
     }
     case crCornerLeftTop:
-      if (!hasCells) return;
+      if (!hasCells()) return;
       currentCol_ = currentRow_ = 0;
       typedText_.clear();
       EnsureCellVisible(0, 0);
@@ -257,32 +246,29 @@ void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, 
 // Drags (left button held)
 
 void TCellGrid::dragIn(int mode, fw::Point at) {
-  const bool hasCells = ColCount() > 0 && rowCount_ > 0;
   switch (mode) {
     case crCellPlus: {
-      if (!hasCells) return;
+      if (!hasCells()) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
       rangeEndCol_ = cell.Col;
       rangeEndRow_ = cell.Row;
-      SetSelection(spanning(currentCol_, currentRow_, cell.Col, cell.Row), false);
+      SetSelection(TGridRect::Spanning(currentCol_, currentRow_, cell.Col, cell.Row), false);
       EnsureCellVisible(cell.Col, cell.Row);
       break;
     }
     case crFillCross: {
       // Only a fill that a press started: a drag that came in from outside has no block.
-      if (!hasCells || fillRange_.Left == -1) return;
+      if (!hasCells() || fillRange_.Left == -1) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
       rangeEndCol_ = cell.Col;
       rangeEndRow_ = cell.Row;
-      SetSelection({std::min(fillRange_.Left, cell.Col), std::min(fillRange_.Top, cell.Row),
-                    std::max(fillRange_.Right, cell.Col), std::max(fillRange_.Bottom, cell.Row)},
-                   false);
+      SetSelection(fillRange_.United({cell.Col, cell.Row, cell.Col, cell.Row}), false);
       EnsureCellVisible(cell.Col, cell.Row);
       break;
     }
     case crGutterRight: {
       const int r = RowAtY(at.y);
-      if (!hasCells || r == -1 || r == lastDragIndex_) return;
+      if (!hasCells() || r == -1 || r == lastDragIndex_) return;
       lastDragIndex_ = r;
       rangeEndRow_ = r;
       fillHandleCorner_ = TFillHandleCorner::BottomLeft;
@@ -291,7 +277,7 @@ void TCellGrid::dragIn(int mode, fw::Point at) {
     }
     case crHeaderDown: {
       const int c = ColumnAtX(at.x);
-      if (!hasCells || c == -1 || c == lastDragIndex_) return;
+      if (!hasCells() || c == -1 || c == lastDragIndex_) return;
       lastDragIndex_ = c;
       rangeEndCol_ = c;
       fillHandleCorner_ = TFillHandleCorner::TopRight;
@@ -313,8 +299,8 @@ void TCellGrid::sizeColumnTo(int x) {
   } else {
     // The pair of the column and its visible right neighbour shares the room the other
     // columns leave, so the grid stays fitted; the last column's border has no partner.
-    const int n = nextVisibleAfter(*this, c);
-    if (n == -1) return;
+    const int n = NextVisibleColumn(c);
+    if (n == c) return;
     TCellColumn& neighbour = (*columns_)[n];
     const int others = TotalColumnWidth() - column.width_ - neighbour.width_;
     const int room = clientSize().width - gutterExtent_ - others;

@@ -100,8 +100,7 @@ void TCellGrid::SetSelection(const TGridRect& block, bool force) {
   HideCaretAndEditor();
   const TGridRect old = selection_;
   selection_ = block;
-  const TGridRect u{std::min(old.Left, block.Left), std::min(old.Top, block.Top), std::max(old.Right, block.Right),
-                    std::max(old.Bottom, block.Bottom)};
+  const TGridRect u = old.United(block);
   const fw::Rect a = CellRect(u.Left, u.Top);
   const fw::Rect b = CellRect(u.Right, u.Bottom);
   const fw::Rect r = CellRectToClient({a.left, a.top, b.right, b.bottom});
@@ -122,9 +121,7 @@ void TCellGrid::SelectSingleCell() {
 }
 
 void TCellGrid::ExtendSelection() {
-  SetSelection({std::min(rangeEndCol_, currentCol_), std::min(rangeEndRow_, currentRow_),
-                std::max(rangeEndCol_, currentCol_), std::max(rangeEndRow_, currentRow_)},
-               false);
+  SetSelection(TGridRect::Spanning(currentCol_, currentRow_, rangeEndCol_, rangeEndRow_), false);
   EnsureCellVisible(rangeEndCol_, rangeEndRow_);
 }
 
