@@ -211,7 +211,7 @@ bool screenshot(HWND hwnd, const std::wstring& name) {
   return ok;
 }
 
-ToolResult runSimulatorTool(const std::wstring& arguments) {
+ToolResult runSimulatorTool(const std::wstring& arguments, const std::wstring& tool) {
   ToolResult result;
   SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -223,7 +223,7 @@ ToolResult runSimulatorTool(const std::wstring& arguments) {
   si.hStdOutput = writeEnd;
   si.hStdError = writeEnd;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  const std::wstring exe = binDir() + L"\\korvansim.exe";
+  const std::wstring exe = tool.empty() ? binDir() + L"\\korvansim.exe" : tool;
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   PROCESS_INFORMATION pi{};
   const BOOL started =

@@ -62,7 +62,8 @@ struct ToolResult {
   DWORD exitCode = STILL_ACTIVE;
   std::string output;  // UTF-8
 };
-ToolResult runSimulatorTool(const std::wstring& arguments);
+// tool: another copy of korvansim.exe (an installed one); empty for the build's.
+ToolResult runSimulatorTool(const std::wstring& arguments, const std::wstring& tool = L"");
 
 // Registers or removes the simulated control for this Wine prefix.
 bool registerSimulator();
