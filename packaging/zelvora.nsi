@@ -48,6 +48,8 @@ Var simulatorRefused     ; 1 when another file holds the device control's class 
 !define MUI_LANGDLL_REGISTRY_KEY "${UNINSTALL_KEY}"
 !define MUI_LANGDLL_REGISTRY_VALUENAME "InstallerLanguage"
 !define MUI_LANGDLL_ALLLANGUAGES
+!define MUI_LANGDLL_WINDOWTITLE "Kurulum dili / Installer language"
+!define MUI_LANGDLL_INFO "Lütfen bir dil seçin.$\r$\nPlease select a language."
 
 ; The list of what was done stays up until the user goes on (read where the first page is).
 !define MUI_FINISHPAGE_NOAUTOCLOSE
