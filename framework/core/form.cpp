@@ -6,6 +6,7 @@
 #include "fw/application.h"
 #include "fw/controls.h"
 #include "fw/menu.h"
+#include "fw/startup_trace.h"
 
 namespace fw {
 
@@ -18,6 +19,7 @@ Form::~Form() = default;
 
 void Form::loadLayout(const std::string& resourceName) {
   const LayoutNode root = parseLayout(backend::loadLayoutText(resourceName), resourceName);
+  startup_trace::mark(("  layout read " + resourceName).c_str());
   LoadContext ctx{resourceName, dpi_, this};
   setName(root.name);
   // The menu bar is one of the form's own components: it is attached once they exist.
@@ -34,6 +36,7 @@ void Form::loadLayout(const std::string& resourceName) {
   // End of loading, in creation order, the form last.
   for (const auto& c : components()) c->loaded();
   loaded();
+  startup_trace::mark("  loaded");
 }
 
 void Form::loadChildren(const LayoutNode& node, Control* parent, LoadContext& ctx) {
