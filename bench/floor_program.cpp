@@ -8,9 +8,33 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include "korvan_abi.h"
 
 namespace {
+
+// The same time stamps as the program's (ZELVORA_STARTUP_TRACE), so the two starts compare
+// step by step.
+void mark(const char* step) {
+  static std::FILE* file = [] {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"ZELVORA_STARTUP_TRACE", path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? _wfopen(path, L"a") : nullptr;
+  }();
+  if (!file) return;
+  static double previous = 0;
+  FILETIME created, exited, kernel, user, now;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  GetSystemTimeAsFileTime(&now);
+  auto ms = [](const FILETIME& f) {
+    return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4;
+  };
+  const double t = ms(now) - ms(created);
+  std::fprintf(file, "%8.1f %8.1f  floor: %s\n", t, t - previous, step);
+  std::fflush(file);
+  previous = t;
+}
 
 constexpr UINT kTrayMessage = WM_APP + 1;
 
@@ -48,9 +72,11 @@ korvan::IKorvan* createDevice() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  mark("entry");
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
   if (FAILED(OleInitialize(nullptr))) return 1;
+  mark("initialized (common controls, OLE)");
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -82,6 +108,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     child(L"STATIC", L"0", 0, 320, 280 + 30 * i, 100, 20, hwnd, font);
   }
 
+  mark("window and controls created");
   NOTIFYICONDATAW tray{};
   tray.cbSize = sizeof(tray);
   tray.hWnd = hwnd;
@@ -91,13 +118,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   tray.hIcon = wc.hIcon;
   lstrcpynW(tray.szTip, L"Floor program", ARRAYSIZE(tray.szTip));
   Shell_NotifyIconW(NIM_ADD, &tray);
+  mark("notification icon");
 
   korvan::IKorvan* device = createDevice();
+  mark("device control created and started");
 
   ShowWindow(hwnd, show);
+  mark("shown");
   UpdateWindow(hwnd);
+  mark("painted");
   MSG msg;
+  bool idle = false;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!idle && !GetQueueStatus(QS_ALLINPUT)) {
+      mark("idle: the last message of start-up");
+      idle = true;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

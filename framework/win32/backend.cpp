@@ -118,7 +118,7 @@ void runMessageLoop(const std::function<bool()>& mainFormAlive) {
       startup_trace::mark("  first paint");
       painted = true;
     }
-    if (!idle && !GetQueueStatus(QS_ALLINPUT)) {
+    if (!idle && !HIWORD(GetQueueStatus(QS_ALLINPUT))) {
       startup_trace::mark("idle: the last message of start-up");
       idle = true;
     }
