@@ -6,7 +6,8 @@
 //
 //   startup_driver.exe [--runs N] [--settle-ms MS] [--guide NAME] NAME=PATH...
 //
-// Prints one line a run: "run NAME INDEX startup_ms visible_ms working_set_mb". With --guide, the
+// Prints one line a run: "run NAME INDEX startup_ms visible_ms working_set_mb calls" (calls: those
+// the program showed by then, -1 for the reference programs). With --guide, the
 // program NAME (Zelvora.exe) also opens its guide window after the working-set reading, closes
 // it, and prints "guide NAME INDEX before_mb shown_mb closed_1s_mb closed_3s_mb".
 #include <windows.h>
@@ -64,6 +65,34 @@ HWND waitForVisibleWindow(DWORD pid, HANDLE process, HWND exclude, double limitM
   return nullptr;
 }
 
+// How many calls the program has shown (its Label5), or -1 for a program without that label:
+// the simulated device raises its first demonstration call about two seconds after it starts
+// monitoring, and a call (balloon, clipboard, the tone's sound output) costs memory that
+// start-up does not.
+struct LabelSearch {
+  const wchar_t* name;
+  HWND found;
+};
+
+BOOL CALLBACK namedChild(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<LabelSearch*>(lp);
+  const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd, L"Zelvora.Name")));
+  wchar_t name[64];
+  if (!atom || !GlobalGetAtomNameW(atom, name, 64) || std::wcscmp(name, s->name) != 0) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+int callsShown(HWND main) {
+  LabelSearch s{L"Label5", nullptr};
+  EnumChildWindows(main, namedChild, reinterpret_cast<LPARAM>(&s));
+  if (!s.found) return -1;
+  wchar_t text[32] = L"";
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(s.found, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &copied);
+  return _wtoi(text);
+}
+
 void sleepUntil(double t) {
   const double left = t - now();
   if (left > 0) Sleep(static_cast<DWORD>(left));
@@ -115,7 +144,8 @@ bool measure(const Target& t, int index, double settleMs, bool guide) {
     const double startup = now() - start;
     sleepUntil(start + settleMs);
     const bench::MemoryFigures m = bench::readMemory(pi.hProcess);
-    std::printf("run %ls %d %.1f %.1f %.2f\n", t.name.c_str(), index, startup, visible, m.workingSetMb);
+    std::printf("run %ls %d %.1f %.1f %.2f %d\n", t.name.c_str(), index, startup, visible, m.workingSetMb,
+                callsShown(window));
     std::fflush(stdout);
     if (guide) measureGuide(t, index, pi.hProcess, pi.dwProcessId, window, m.workingSetMb);
     if (index == 0 && std::getenv("ZELVORA_BENCH_ADDRESS_SPACE")) {
