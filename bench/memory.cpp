@@ -30,6 +30,8 @@ void printAddressSpace(HANDLE process, std::FILE* out) {
     if (info.State == MEM_COMMIT) {
       const int type = info.Type == MEM_IMAGE ? 0 : info.Type == MEM_MAPPED ? 1 : 2;
       byType[type] += info.RegionSize;
+      if (info.Type == MEM_PRIVATE && info.RegionSize >= (1u << 20))
+        std::fprintf(out, "  private region at %p: %.0f KB\n", info.BaseAddress, info.RegionSize / 1024.0);
       if (info.Type == MEM_IMAGE) {
         wchar_t name[MAX_PATH] = L"?";
         GetMappedFileNameW(process, info.BaseAddress, name, MAX_PATH);

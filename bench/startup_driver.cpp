@@ -119,6 +119,10 @@ void measureGuide(const Target& t, int index, HANDLE process, DWORD pid, HWND ma
   const double after1 = bench::readMemory(process).workingSetMb;
   sleepUntil(closed + 3000);
   const double after3 = bench::readMemory(process).workingSetMb;
+  if (index == 0 && std::getenv("ZELVORA_BENCH_ADDRESS_SPACE")) {
+    std::printf("# %ls after its guide window was closed:\n", t.name.c_str());
+    bench::printAddressSpace(process, stdout);
+  }
   std::printf("guide %ls %d %.2f %.2f %.2f %.2f\n", t.name.c_str(), index, beforeMb, shown, after1, after3);
 }
 
