@@ -47,7 +47,7 @@ def main():
             runs.setdefault(parts[1], []).append(tuple(float(v) for v in parts[3:]))
         elif len(parts) == 7 and parts[0] == "guide":
             guide.append(tuple(float(v) for v in parts[3:]))
-        elif parts and parts[0] in ("run", "guide") and "failed" in line or "no visible" in line:
+        elif parts and parts[0] in ("run", "guide") and ("failed" in line or "no visible" in line):
             failures.append(line)
 
     def figure(program, column):
