@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "fw/startup_trace.h"
 #include "fw/text.h"
 #include "tbip.h"
 
@@ -101,6 +102,7 @@ void TForm1::FormCreate() {
   windowFont.name = "Arial";
   setFont(windowFont);
   setAutoSize(true);
+  fw::startup_trace::mark("  font set");
   fw::Application::instance().processMessages();
 
   processMutex_ = std::make_unique<fw::NamedMutex>(std::to_string(fw::currentProcessId()) + ".b..1");
@@ -119,6 +121,7 @@ void TForm1::FormCreate() {
 
 void TForm1::setUpDevice() {
   Korvan1 = createDevice_(*this);
+  fw::startup_trace::mark("  device control created");
   Korvan1->SetParent(*this);
   Korvan1->SetTop(0);
   Korvan1->Hide();

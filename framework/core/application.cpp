@@ -1,6 +1,7 @@
 #include "fw/application.h"
 
 #include "fw/backend.h"
+#include "fw/startup_trace.h"
 
 namespace fw {
 
@@ -23,6 +24,7 @@ void Application::run() {
   Form* main = mainForm();
   if (!main) return;
   if (showMainForm) main->show();
+  startup_trace::mark("main form shown");
   backend::runMessageLoop([main] { return !main->closed(); });
   terminate();
 }

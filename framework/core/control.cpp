@@ -38,7 +38,18 @@ void Control::setCaption(const std::string& text) {
 
 void Control::setBoundsQuietly(const Rect& r) {
   bounds_ = r;
+  if (boundsHeld_) {
+    boundsPending_ = true;
+    return;
+  }
   peer_->setBounds(r);
+}
+
+void Control::holdBounds(bool hold) {
+  boundsHeld_ = hold;
+  if (hold || !boundsPending_) return;
+  boundsPending_ = false;
+  peer_->setBounds(bounds_);
 }
 
 void Control::setBounds(const Rect& r) {

@@ -156,6 +156,12 @@ void Image::ensurePicture() {
   decoded_ = true;
 }
 
+void Image::releasePicture() {
+  if (!decoded_) return;
+  peer().setPicture(nullptr);
+  decoded_ = false;
+}
+
 void Image::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   if (p.key == "Picture") {
     setPictureResource(ctx.identifier(p));

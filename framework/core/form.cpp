@@ -5,7 +5,9 @@
 
 #include "fw/application.h"
 #include "fw/controls.h"
+#include "fw/custom_control.h"
 #include "fw/menu.h"
+#include "fw/startup_trace.h"
 
 namespace fw {
 
@@ -18,6 +20,7 @@ Form::~Form() = default;
 
 void Form::loadLayout(const std::string& resourceName) {
   const LayoutNode root = parseLayout(backend::loadLayoutText(resourceName), resourceName);
+  startup_trace::mark(("  layout read " + resourceName).c_str());
   LoadContext ctx{resourceName, dpi_, this};
   setName(root.name);
   // The menu bar is one of the form's own components: it is attached once they exist.
@@ -34,6 +37,7 @@ void Form::loadLayout(const std::string& resourceName) {
   // End of loading, in creation order, the form last.
   for (const auto& c : components()) c->loaded();
   loaded();
+  startup_trace::mark("  loaded");
 }
 
 void Form::loadChildren(const LayoutNode& node, Control* parent, LoadContext& ctx) {
@@ -42,7 +46,12 @@ void Form::loadChildren(const LayoutNode& node, Control* parent, LoadContext& ct
     if (!component) throw LayoutError(ctx.file, child.line, "", "unknown class '" + child.className + "'");
     component->setName(child.name);
     Component& c = adopt(std::move(component));
+    // A self-painted control lays itself out from its window's size while its properties are
+    // applied, so its window follows each change; the system's controls are placed once.
+    auto* placed = dynamic_cast<CustomControl*>(&c) ? nullptr : dynamic_cast<Control*>(&c);
+    if (placed) placed->holdBounds(true);
     for (const auto& p : child.properties) c.applyProperty(p, ctx);
+    if (placed) placed->holdBounds(false);
     if (auto* control = dynamic_cast<Control*>(&c)) {
       loadChildren(child, control, ctx);
     } else if (auto* menu = dynamic_cast<Menu*>(&c)) {
@@ -92,18 +101,32 @@ bool Form::handleCloseRequest() {
   return canClose;
 }
 
-void Form::handleShown() {
-  // Pictures are decoded when their window is first seen, not at start-up.
-  std::vector<const Control*> pending{this};
+namespace {
+template <class Visit>
+void forEachImage(const Control& root, Visit visit) {
+  std::vector<const Control*> pending{&root};
   while (!pending.empty()) {
     const Control* c = pending.back();
     pending.pop_back();
     for (Control* child : c->children()) {
-      if (auto* image = dynamic_cast<Image*>(child)) image->ensurePicture();
+      if (auto* image = dynamic_cast<Image*>(child)) visit(*image);
       pending.push_back(child);
     }
   }
+}
+}  // namespace
+
+void Form::handleShown() {
+  // Pictures are decoded when their window is shown, not at start-up.
+  forEachImage(*this, [](Image& image) { image.ensurePicture(); });
   if (onShow) onShow(*this);
+}
+
+void Form::handleHidden() {
+  // A decoded picture is many times its stored size (the guide's is 12 MB) and a hidden window
+  // paints nothing: the memory goes back at once, and showing the window again decodes anew,
+  // as its first showing did.
+  forEachImage(*this, [](Image& image) { image.releasePicture(); });
 }
 
 void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {

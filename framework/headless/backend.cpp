@@ -86,7 +86,9 @@ class HeadlessWidget final : public WidgetPeer {
   void setClientSize(Size s) override { bounds_ = Rect::fromSize(bounds_.left, bounds_.top, s.width, s.height); }
   void setVisible(bool v) override {
     const bool shown = v && !visible_;
+    const bool hidden = !v && visible_;
     visible_ = v;
+    if (hidden && kind_ == WidgetKind::Form) static_cast<Form&>(control_).handleHidden();
     if (shown && kind_ == WidgetKind::Form) {
       raise();  // as a window that the system shows comes up in front
       Application::guard([this] { static_cast<Form&>(control_).handleShown(); });

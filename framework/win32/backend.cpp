@@ -10,6 +10,7 @@
 #include "fw/application.h"
 #include "fw/menu.h"
 #include "fw/platform.h"
+#include "fw/startup_trace.h"
 #include "fw/text.h"
 #include "handles.h"
 #include "internal.h"
@@ -110,7 +111,17 @@ void setApplicationTitle(const std::string& title) {
 
 void runMessageLoop(const std::function<bool()>& mainFormAlive) {
   MSG msg;
+  startup_trace::mark("message loop");
+  bool painted = false, idle = false;
   while (mainFormAlive() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!painted && msg.message == WM_PAINT) {
+      startup_trace::mark("  first paint");
+      painted = true;
+    }
+    if (!idle && !HIWORD(GetQueueStatus(QS_ALLINPUT))) {
+      startup_trace::mark("idle: the last message of start-up");
+      idle = true;
+    }
     if (previewCharacter(msg)) continue;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     if (root && widgetOf(root) && !previewBeforeDialogKeys(msg) && IsDialogMessageW(root, &msg)) continue;

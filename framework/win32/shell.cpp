@@ -12,6 +12,7 @@
 
 #include "fw/application.h"
 #include "fw/shell.h"
+#include "fw/startup_trace.h"
 #include "handles.h"
 #include "internal.h"
 
@@ -199,7 +200,9 @@ bool notifyIcon(NotifyAction action, const NotifyIconData& data) {
   nid.uTimeout = data.timeoutOrVersion;
   copyText(nid.szInfoTitle, data.infoTitle);
   nid.dwInfoFlags = data.infoFlags;
-  return Shell_NotifyIconW(static_cast<DWORD>(action), &nid) != FALSE;
+  const bool ok = Shell_NotifyIconW(static_cast<DWORD>(action), &nid) != FALSE;
+  fw::startup_trace::mark("  notification icon");
+  return ok;
 }
 
 }  // namespace fw::shell

@@ -147,7 +147,16 @@ class Win32Widget final : public WidgetPeer {
   bool visible() const override { return IsWindowVisible(hwnd()) != FALSE; }
   void setEnabled(bool enabled) override { EnableWindow(hwnd(), enabled); }
   void setFont(const Font& font) override {
+    // A control takes its parent's font when created and again with each inherited change, and
+    // the colour lives outside the font handle: only a different face makes a new font.
+    const bool sameFace = hfont_ && Font{font.name, font.height, font.bold, font.italic, font.underline, font.charset,
+                                         font_.color} == font_;
+    const bool recolored = font.color != font_.color;
     font_ = font;
+    if (sameFace) {
+      if (recolored) InvalidateRect(hwnd(), nullptr, TRUE);
+      return;
+    }
     GdiObject<HFONT> created = createFont(font);
     SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(created.get()), TRUE);
     hfont_ = std::move(created);  // the old font is freed only after the window let go of it
@@ -390,6 +399,7 @@ class Win32Widget final : public WidgetPeer {
         return 0;
       case WM_SHOWWINDOW:
         if (wp) Application::guard([&] { static_cast<Form&>(control_).handleShown(); });
+        else static_cast<Form&>(control_).handleHidden();
         break;
       case WM_MOVE:
         static_cast<Form&>(control_).handleFrameChanged(bounds());

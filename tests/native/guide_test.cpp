@@ -123,8 +123,10 @@ TEST_F(GuideWindows, PictureWindowsFollowTheScreenHeight) {
     EXPECT_EQ(form.bounds(), c.expected) << form.name() << " on " << c.screenHeight;
     EXPECT_EQ(form.peer().bounds(), c.expected) << form.name() << " on " << c.screenHeight;
     EXPECT_EQ(fw::headless::frontWindow(), &form);
-    EXPECT_TRUE((c.guide ? form2->Image3 : form3->w_ayar).pictureDecoded());
+    fw::Image& picture = c.guide ? form2->Image3 : form3->w_ayar;
+    EXPECT_TRUE(picture.pictureDecoded());
     form.hide();
+    EXPECT_FALSE(picture.pictureDecoded()) << "a hidden window gives its picture's memory back";
   }
 }
 

@@ -141,6 +141,9 @@ class Control : public Component {
 
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
   void loaded() override;
+  // While held, new bounds are only recorded; the window is placed once when the hold ends. A
+  // layout sets Left, Top, Width and Height one by one: one move of the window instead of four.
+  void holdBounds(bool hold);
 
  protected:
   // Sizes the control to its content (labels); called when automatic sizing is on.
@@ -164,6 +167,8 @@ class Control : public Component {
   bool parentFont_ = true;
   bool autoSize_ = false;
   bool loading_ = true;
+  bool boundsHeld_ = false;
+  bool boundsPending_ = false;
   bool showHint_ = false;
   std::string hint_;
   Font font_;

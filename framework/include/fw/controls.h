@@ -106,6 +106,8 @@ class Image : public Control {
   bool pictureDecoded() const { return decoded_; }
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
   void ensurePicture();
+  // Gives the decoded pixels back; the next ensurePicture decodes them again.
+  void releasePicture();
 
  private:
   std::string resource_;
