@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "cell_grid_access.h"
+#include "form1_access.h"
 #include "fw/text.h"
 #include "tbip.h"
 
@@ -72,6 +74,7 @@ TForm1::TForm1(device::KorvanFactory createDevice, std::shared_ptr<TonePlayer> t
       createDevice_(std::move(createDevice)),
       tonePlayer_(std::move(tonePlayer)) {
   bindHandlers();
+  describeForScreenReaders(*this);
   FormCreate();
 }
 
@@ -216,6 +219,8 @@ void TForm1::Korvan1CallerID(device::TKorvan&, std::u16string_view DeviceID, std
   const std::string* cells[] = {&counter, &line, &number, &dateTime, &deviceId, &other};
   for (int col = 0; col < 6; ++col) CellGrid1.setCellText(col, row, *cells[col]);
   CellGrid1.EndBatch();
+  CellGrid1.announce(callAnnouncement(counter, line, number, dateTime),
+                     grid::TCellGridAccessible::RowId(CellGrid1, row));
 
   TrayIcon1.ShowBalloonMessage(ansi(u8"Çağrı: ") + counter, number, tray::BalloonIcon::BalloonInfo, 10);
 
