@@ -514,12 +514,20 @@ constexpr int kProcessAll = 2;
 // ---------------------------------------------------------------------------------------------
 // The server of one window
 
+namespace {
+int liveServers = 0;  // GUI thread only
+}  // namespace
+
+int liveAccessibleServers() { return liveServers; }
+
 class AccessibleServer {
  public:
   AccessibleServer(HWND hwnd, const access::Model* model) : link_(std::make_shared<Link>(Link{hwnd, model})) {
     if (model) root_ = ComPtr<IAccessible>::adopt(new Element(link_, access::kSelf));
+    ++liveServers;
   }
   ~AccessibleServer() {
+    --liveServers;
     // Clients in other processes hold stubs of our objects: cut them off, so that their next
     // call fails instead of reaching an object whose model is gone.
     link_->model = nullptr;

@@ -39,6 +39,9 @@ void raiseAccessibleEvent(HWND hwnd, unsigned event, int element);
 // listens, else the show and name-change events of the element.
 void announce(HWND hwnd, Control& control, AccessibleServerPtr& server, const std::string& text, int element);
 
+// How many windows have objects made for a client; for tests of "made only when asked".
+int liveAccessibleServers();
+
 // UI Automation's notification, looked up at run time: the program must start on systems
 // that lack it. Tests put their own in place.
 struct UiaNotifications {
