@@ -159,6 +159,7 @@ void TForm1::Korvan1SignalA(device::TKorvan&, const std::array<std::u16string, 8
   fw::Label* labels[] = {&Label1, &Label2, &Label3, &Label4};
   for (size_t i = 0; i < values.size(); ++i) bars[i]->setPosition(values[i]);
   for (size_t i = 0; i < values.size(); ++i) labels[i]->setCaption(std::to_string(values[i]));
+  levelsShown(*this);
 }
 
 void TForm1::Timer1Timer(fw::Component&) {

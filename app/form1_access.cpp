@@ -14,6 +14,11 @@ void describeForScreenReaders(TForm1& form) {
   }
 }
 
+void levelsShown(TForm1& form) {
+  for (fw::ProgressBar* bar : {&form.ProgressBar1, &form.ProgressBar2, &form.ProgressBar3, &form.ProgressBar4})
+    bar->raiseAccessibleEvent(fw::access::event::ValueChange, fw::access::kSelf);
+}
+
 std::string callAnnouncement(const std::string& counter, const std::string& line, const std::string& number,
                              const std::string& dateTime) {
   return fw::ansi(u8"Çağrı ") + counter + fw::ansi(u8": hat ") + line + ", numara " + number + ", zaman " + dateTime;

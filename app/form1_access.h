@@ -10,6 +10,10 @@ class TForm1;
 // every control with a hint).
 void describeForScreenReaders(TForm1& form);
 
+// The bars' values are the numbers beside them: once those are shown, a screen reader that
+// follows a bar hears the new value.
+void levelsShown(TForm1& form);
+
 // What is read out when a call is listed: its line, number and time, in Turkish.
 std::string callAnnouncement(const std::string& counter, const std::string& line, const std::string& number,
                              const std::string& dateTime);

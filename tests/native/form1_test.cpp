@@ -422,6 +422,11 @@ TEST_F(Form1Test, TheSignalBarsReadAsTheirLabelsWithTheNumberShown) {
     ASSERT_NE(bars[i]->accessibleValue(), nullptr) << i;
     EXPECT_EQ(bars[i]->accessibleValue()->caption(), values[i]);
   }
+  const fw::headless::AccessibleEvent changed{fw::access::event::ValueChange, fw::access::kSelf};
+  EXPECT_EQ(fw::headless::takeAccessibleEvents(form->ProgressBar3), std::vector{changed});
+  // A bad update shows nothing new, and tells nothing.
+  EXPECT_THROW(fake->OnSignalA(*fake, {u"x", u"", u"", u"", u"", u"", u"", u""}), std::invalid_argument);
+  EXPECT_TRUE(fw::headless::takeAccessibleEvents(form->ProgressBar3).empty());
   EXPECT_EQ(form->PanoBox.hint(), fw::ansi(u8"Son numara hafızaya alınır"));
   EXPECT_EQ(form->BipBox.hint(), fw::ansi(u8"Çağrı geldiğinde bip sesi"));
 }
