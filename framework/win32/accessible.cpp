@@ -620,7 +620,12 @@ void raiseAccessibleEvent(HWND hwnd, unsigned event, int element) {
 }
 
 void announce(HWND hwnd, Control& control, AccessibleServerPtr& server, const std::string& text, int element) {
-  const UiaNotifications& uia = uiaNotifications();
+  // Until a client has asked for this window's objects or a screen reader says it runs, no
+  // accessibility library is loaded: the events alone cost nothing without a listener.
+  static const UiaNotifications none;
+  BOOL screenReader = FALSE;
+  const bool clients = server || (SystemParametersInfoW(SPI_GETSCREENREADER, 0, &screenReader, 0) && screenReader);
+  const UiaNotifications& uia = uiaOverride().clientsAreListening ? uiaOverride() : clients ? systemUia() : none;
   bool told = false;
   if (uia.clientsAreListening && uia.providerFromIAccessible && uia.raiseNotification && uia.clientsAreListening()) {
     // A client listens, so it has or will have our objects: making them now costs nothing extra.
@@ -637,11 +642,6 @@ void announce(HWND hwnd, Control& control, AccessibleServerPtr& server, const st
     raiseAccessibleEvent(hwnd, EVENT_OBJECT_SHOW, element);
     raiseAccessibleEvent(hwnd, EVENT_OBJECT_NAMECHANGE, element);
   }
-}
-
-const UiaNotifications& uiaNotifications() {
-  const UiaNotifications& test = uiaOverride();
-  return test.clientsAreListening ? test : systemUia();
 }
 
 void setUiaNotificationsForTesting(const UiaNotifications& functions) { uiaOverride() = functions; }

@@ -42,15 +42,14 @@ void announce(HWND hwnd, Control& control, AccessibleServerPtr& server, const st
 // How many windows have objects made for a client; for tests of "made only when asked".
 int liveAccessibleServers();
 
-// UI Automation's notification, looked up at run time: the program must start on systems
-// that lack it. Tests put their own in place.
+// UI Automation's notification, looked up at run time (the program must start on systems
+// that lack it) and only once a client or a screen reader is about. Tests put their own in
+// place, which is then used whatever is about.
 struct UiaNotifications {
   BOOL(WINAPI* clientsAreListening)() = nullptr;
   HRESULT(WINAPI* providerFromIAccessible)(IAccessible*, long, DWORD, IUnknown**) = nullptr;
   HRESULT(WINAPI* raiseNotification)(IUnknown*, int, int, BSTR, BSTR) = nullptr;
 };
-// The functions in use: the system's, looked up on first use, or what a test set.
-const UiaNotifications& uiaNotifications();
 void setUiaNotificationsForTesting(const UiaNotifications& functions);
 
 }  // namespace fw::win32
