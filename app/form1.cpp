@@ -5,6 +5,8 @@
 #include <string>
 
 #include "fw/startup_trace.h"
+#include "cell_grid_access.h"
+#include "form1_access.h"
 #include "fw/text.h"
 #include "tbip.h"
 
@@ -73,6 +75,7 @@ TForm1::TForm1(device::KorvanFactory createDevice, std::shared_ptr<TonePlayer> t
       createDevice_(std::move(createDevice)),
       tonePlayer_(std::move(tonePlayer)) {
   bindHandlers();
+  describeForScreenReaders(*this);
   FormCreate();
 }
 
@@ -159,6 +162,7 @@ void TForm1::Korvan1SignalA(device::TKorvan&, const std::array<std::u16string, 8
   fw::Label* labels[] = {&Label1, &Label2, &Label3, &Label4};
   for (size_t i = 0; i < values.size(); ++i) bars[i]->setPosition(values[i]);
   for (size_t i = 0; i < values.size(); ++i) labels[i]->setCaption(std::to_string(values[i]));
+  levelsShown(*this);
 }
 
 void TForm1::Timer1Timer(fw::Component&) {
@@ -219,6 +223,8 @@ void TForm1::Korvan1CallerID(device::TKorvan&, std::u16string_view DeviceID, std
   const std::string* cells[] = {&counter, &line, &number, &dateTime, &deviceId, &other};
   for (int col = 0; col < 6; ++col) CellGrid1.setCellText(col, row, *cells[col]);
   CellGrid1.EndBatch();
+  CellGrid1.announce(callAnnouncement(counter, line, number, dateTime),
+                     grid::TCellGridAccessible::RowId(CellGrid1, row));
 
   TrayIcon1.ShowBalloonMessage(ansi(u8"Çağrı: ") + counter, number, tray::BalloonIcon::BalloonInfo, 10);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "cell_grid_access.h"
 #include "fw/backend.h"
 
 namespace grid {
@@ -206,7 +207,10 @@ void TCellGrid::EditCellText(int col, int row, bool byUser, std::string text) {
   } else {
     stored = std::move(text);
   }
-  if (!batchLock_) RepaintCellText(col, row, false);
+  if (!batchLock_) {
+    RepaintCellText(col, row, false);
+    raiseCellEvent(fw::access::event::NameChange, col, row);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -221,6 +225,7 @@ int TCellGrid::AppendRow() {
     lines[last].clear();
   }
   setRowCount(rowCount_ + 1);
+  raiseCellEvent(fw::access::event::Reorder, -1, -1);
   return rowCount_ - 1;
 }
 
@@ -233,6 +238,7 @@ void TCellGrid::InsertRow(int row) {
     lines.insert(lines.begin() + row, std::string());
   }
   setRowCount(rowCount_ + 1);
+  raiseCellEvent(fw::access::event::Reorder, -1, -1);
 }
 
 void TCellGrid::RemoveRow(int row) {
@@ -248,11 +254,13 @@ void TCellGrid::RemoveRow(int row) {
   }
   if (rowCount_ == currentRow_ + 1) --currentRow_;
   setRowCount(rowCount_ - 1);
+  raiseCellEvent(fw::access::event::Reorder, -1, -1);
 }
 
 void TCellGrid::ClearAll() {
   for (int c = 0; c < ColCount(); ++c) (*columns_)[c].strings_.clear();
   InvalidateCellArea();
+  raiseCellEvent(fw::access::event::Reorder, -1, -1);
 }
 
 void TCellGrid::BeginBatch() {
@@ -264,6 +272,7 @@ void TCellGrid::EndBatch() {
   batchLock_ = false;
   RebuildHeader();
   FullRepaint();
+  raiseCellEvent(fw::access::event::Reorder, -1, -1);
 }
 
 // ---------------------------------------------------------------------------------------------

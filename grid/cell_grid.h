@@ -98,6 +98,7 @@ class CellIndexError : public std::out_of_range {
 class TCellGrid;
 class TCellColumns;
 class TCellInplace;
+class TCellGridAccessible;
 
 using TOnDrawCellEvent =
     std::function<void(TCellGrid& Sender, fw::Canvas& ACanvas, int X, int Y, const fw::Rect& Rc, bool& Handled)>;
@@ -440,6 +441,9 @@ class TCellGrid : public fw::CustomControl {
   bool wantsNavigationKey(int key) const override;
   bool wantsCharacters() const override { return true; }
 
+  // What screen readers read (cell_grid_access.h); made when a client first asks.
+  const fw::access::Model* accessibleModel() override;
+
  protected:
   void fontChanged() override;
 
@@ -449,6 +453,8 @@ class TCellGrid : public fw::CustomControl {
   friend class TCellInplace;
 
   void columnsChanged(TCellColumn* column);
+  // Tells assistive technology about a cell (row -1: the header), or the grid when col is -1.
+  void raiseCellEvent(unsigned event, int col, int row);
   // The stored text without a copy, for painting; empty beyond the lists.
   const std::string& rawText(int col, int row) const;
   // The current cell held inside the grid ((-1, -1) without rows or columns), selected alone.
@@ -474,6 +480,7 @@ class TCellGrid : public fw::CustomControl {
     ~BlockEdit() {
       grid_.batchLock_ = false;
       grid_.InvalidateCellArea();
+      grid_.raiseCellEvent(fw::access::event::Reorder, -1, -1);
     }
     BlockEdit(const BlockEdit&) = delete;
     BlockEdit& operator=(const BlockEdit&) = delete;
@@ -575,6 +582,7 @@ class TCellGrid : public fw::CustomControl {
   std::string typedText_;
   bool editorActive_ = false;
   std::unique_ptr<TCellInplace> inplace_;
+  std::unique_ptr<TCellGridAccessible> accessible_;
   bool loadingLayout_ = false;
   int sizingColumn_ = -1;
   int sizingColumnLeft_ = -1;

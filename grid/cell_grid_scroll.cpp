@@ -106,6 +106,11 @@ void TCellGrid::SetSelection(const TGridRect& block, bool force) {
   const fw::Rect r = CellRectToClient({a.left, a.top, b.right, b.bottom});
   invalidateRect({r.left - 3, r.top - 3, r.right + 3, r.bottom + 3});
   if (gutterKind_ == gkPointer) InvalidateGutter();
+  if (block.Left == block.Right && block.Top == block.Bottom) {
+    raiseCellEvent(fw::access::event::Selection, block.Left, block.Top);
+  } else {
+    raiseCellEvent(fw::access::event::SelectionWithin, -1, -1);
+  }
 }
 
 void TCellGrid::SelectSingleCell() {
@@ -117,6 +122,7 @@ void TCellGrid::SelectSingleCell() {
   EnsureCellVisible(currentCol_, currentRow_);
   batchLock_ = false;
   SetSelection({currentCol_, currentRow_, currentCol_, currentRow_}, false);
+  if (focused()) raiseCellEvent(fw::access::event::Focus, currentCol_, currentRow_);
   NotifyColRowChanged();
 }
 
@@ -206,6 +212,7 @@ void TCellGrid::handleFocusGained() {
   peer().createCaret({1, std::max(0, defRowHeight_ - 2)});
   caretShown = false;
   InvalidateCellArea();
+  raiseCellEvent(fw::access::event::Focus, currentCol_, currentRow_);
 }
 
 void TCellGrid::handleFocusLost(fw::Control* next) {

@@ -197,6 +197,8 @@ void Control::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
     setEnabled(ctx.boolean(p));
   } else if (k == "Hint") {
     setHint(ctx.text(p));
+  } else if (k == "AccessibleName") {
+    setAccessibleName(ctx.text(p));
   } else if (k == "ShowHint") {
     setShowHint(ctx.boolean(p));
   } else if (k == "AutoSize") {

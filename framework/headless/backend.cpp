@@ -120,6 +120,10 @@ class HeadlessWidget final : public WidgetPeer {
   void setTextAlignment(TextAlign align) override { alignment_ = align; }
   TextAlign alignment_ = TextAlign::Left;
   bool focused() const override { return focusedWidget() == this; }
+  void accessibleEvent(unsigned event, int element) override { accessibleEvents_.push_back({event, element}); }
+  void announce(const std::string& text, int element) override { announcements_.push_back({text, element}); }
+  std::vector<headless::AccessibleEvent> accessibleEvents_;
+  std::vector<headless::Announcement> announcements_;
   void invalidate() override { invalidated_.push_back({0, 0, clientSize().width, clientSize().height}); }
   void invalidateRect(const Rect& r) override { invalidated_.push_back(r); }
   void update() override {}
@@ -329,6 +333,14 @@ int liveTimers() { return static_cast<int>(state().timers.size()); }
 bool quitRequested() { return state().quit; }
 bool applicationBroughtToFront() { return state().broughtToFront; }
 std::vector<std::string> reportedErrors() { return state().errors; }
+
+std::vector<AccessibleEvent> takeAccessibleEvents(const Control& control) {
+  return std::exchange(static_cast<HeadlessWidget&>(control.peer()).accessibleEvents_, {});
+}
+
+std::vector<Announcement> takeAnnouncements(const Control& control) {
+  return std::exchange(static_cast<HeadlessWidget&>(control.peer()).announcements_, {});
+}
 
 std::vector<Rect> takeInvalidations(const Control& control) {
   auto& w = static_cast<HeadlessWidget&>(control.peer());

@@ -12,6 +12,7 @@
 #include "fw/custom_control.h"
 #include "fw/form.h"
 #include "fw/menu.h"
+#include "accessible.h"
 #include "gdi_canvas.h"
 #include "handles.h"
 #include "internal.h"
@@ -74,6 +75,7 @@ class Win32Widget final : public WidgetPeer {
     create(style);
   }
   ~Win32Widget() override {
+    accessible_.reset();  // clients holding our objects are cut off before the window goes
     if (ATOM atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd_.get(), kNameProp)))) {
       RemovePropW(hwnd_.get(), kNameProp);
       GlobalDeleteAtom(atom);
@@ -274,6 +276,11 @@ class Win32Widget final : public WidgetPeer {
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   }
+  void accessibleEvent(unsigned event, int element) override { raiseAccessibleEvent(hwnd(), event, element); }
+  void announce(const std::string& text, int element) override {
+    win32::announce(hwnd(), control_, accessible_, text, element);
+  }
+  IAccessible* accessibleRoot() { return win32::accessibleRoot(hwnd(), control_, accessible_); }
   void centerOnScreen() override {
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -329,6 +336,8 @@ class Win32Widget final : public WidgetPeer {
       case WM_SIZE:
         Application::guard([&] { control_.handleResize(); });
         return false;
+      case WM_GETOBJECT:
+        return answerGetObject(hwnd(), control_, accessible_, wp, lp, result);
       case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wp) != hwnd() || LOWORD(lp) != HTCLIENT || cursor_ == 0) return false;
         if (HCURSOR c = cursorHandle(cursor_)) {
@@ -773,6 +782,7 @@ class Win32Widget final : public WidgetPeer {
   TextAlign alignment_ = TextAlign::Left;
   bool recreating_ = false;  // the window is being replaced: its messages are no events
   std::shared_ptr<const Bitmap> picture_;
+  AccessibleServerPtr accessible_;  // made on a client's first request
 };
 
 namespace {
@@ -876,6 +886,8 @@ bool previewCharacter(const MSG& msg) {
 }
 
 HWND nativeWindow(const Control& control) { return static_cast<Win32Widget&>(control.peer()).hwnd(); }
+
+IAccessible* accessibleObjectOf(const Control& control) { return static_cast<Win32Widget&>(control.peer()).accessibleRoot(); }
 
 }  // namespace fw::win32
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "cell_grid_access.h"
 #include "fw/headless.h"
 #include "fw/headless_shell.h"
 #include "fw/platform.h"
@@ -390,6 +391,44 @@ TEST_F(ReadOnlyCallList, MovingSelectingAndCopyingWork) {
   EXPECT_EQ(g.Selection(), (grid::TGridRect{1, 0, 2, 1}));
   fw::headless::keyDown(g, grid::vk::C, fw::ShiftState{.ctrl = true});
   EXPECT_EQ(fw::clipboard::text(), "1\t0532 1\r\n1\t0532 2\r\n");
+}
+
+// ---- screen readers
+
+TEST_F(CallHandling, EachCallIsReadOutWithItsLineNumberAndTime) {
+  auto form = makeForm();
+  form->BipBox.setChecked(false);
+  call(u"3", u"0312 \u015Fube");
+  call(u"1", u"0216");
+  const auto said = fw::headless::takeAnnouncements(form->CellGrid1);
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_EQ(said[0].text, fw::ansi(u8"Çağrı 1: hat 3, numara 0312 şube, zaman 10.12.2026 14:03:22"));
+  EXPECT_EQ(said[1].text, fw::ansi(u8"Çağrı 2: hat 1, numara 0216, zaman 10.12.2026 14:03:22"));
+  // About the row just listed, whose name is by then its cells.
+  EXPECT_EQ(said[1].element, grid::TCellGridAccessible::RowId(form->CellGrid1, 1));
+  EXPECT_EQ(form->CellGrid1.accessibleModel()->name(said[1].element),
+            "2, 1, 0216, 10.12.2026 14:03:22, SER-1, ek");
+}
+
+TEST_F(Form1Test, TheSignalBarsReadAsTheirLabelsWithTheNumberShown) {
+  auto form = makeForm();
+  fake->OnSignalA(*fake, {u"5", u"45", u"0", u"30", u"", u"", u"", u""});
+  const fw::ProgressBar* bars[] = {&form->ProgressBar1, &form->ProgressBar2, &form->ProgressBar3, &form->ProgressBar4};
+  const char* names[] = {"Telefon 1", "Telefon 2", "Telefon 3", "Telefon 4"};
+  const char* values[] = {"5", "45", "0", "30"};  // the label's number, also beyond the bar's end
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_NE(bars[i]->accessibleLabel(), nullptr) << i;
+    EXPECT_EQ(bars[i]->accessibleLabel()->caption(), names[i]);
+    ASSERT_NE(bars[i]->accessibleValue(), nullptr) << i;
+    EXPECT_EQ(bars[i]->accessibleValue()->caption(), values[i]);
+  }
+  const fw::headless::AccessibleEvent changed{fw::access::event::ValueChange, fw::access::kSelf};
+  EXPECT_EQ(fw::headless::takeAccessibleEvents(form->ProgressBar3), std::vector{changed});
+  // A bad update shows nothing new, and tells nothing.
+  EXPECT_THROW(fake->OnSignalA(*fake, {u"x", u"", u"", u"", u"", u"", u"", u""}), std::invalid_argument);
+  EXPECT_TRUE(fw::headless::takeAccessibleEvents(form->ProgressBar3).empty());
+  EXPECT_EQ(form->PanoBox.hint(), fw::ansi(u8"Son numara hafızaya alınır"));
+  EXPECT_EQ(form->BipBox.hint(), fw::ansi(u8"Çağrı geldiğinde bip sesi"));
 }
 
 }  // namespace

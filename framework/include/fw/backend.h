@@ -111,6 +111,11 @@ class WidgetPeer {
   virtual void setMenu(const std::vector<MenuItem*>* items) = 0;  // forms: the menu bar
   virtual void setIcon(const std::string& resource) = 0;          // forms
   virtual void centerOnScreen() = 0;                              // forms
+
+  // Assistive technology (fw/accessible.h): an event about an element of the control's tree,
+  // and a text to be read out at once, about an element. Backends without it ignore both.
+  virtual void accessibleEvent(unsigned /*event*/, int /*element*/) {}
+  virtual void announce(const std::string& /*text*/, int /*element*/) {}
 };
 
 std::unique_ptr<WidgetPeer> createWidget(WidgetKind kind, Control& control, WidgetPeer* parent, const WidgetStyle& style);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fw/accessible.h"
 #include "fw/backend.h"
 #include "fw/component.h"
 #include "fw/font.h"
@@ -103,6 +104,24 @@ class Control : public Component {
   // Mouse capture: while set, every mouse message goes to this control.
   void setCapture(bool on) { peer_->setCapture(on); }
 
+  // Assistive technology. A control with a tree of its own (self-painted) gives its model,
+  // made when a client first asks; the others are read through the platform's own objects,
+  // which take their name, value and description from here where these are set.
+  virtual const access::Model* accessibleModel() { return nullptr; }
+  const std::string& hint() const { return hint_; }
+  const std::string& accessibleName() const { return accessibleName_; }
+  void setAccessibleName(const std::string& name) { accessibleName_ = name; }
+  // Read as named by another control's text (a label beside it), and with a value that is
+  // another control's text (the number shown next to a bar).
+  Control* accessibleLabel() const { return accessibleLabel_; }
+  void setAccessibleLabel(Control* label) { accessibleLabel_ = label; }
+  Control* accessibleValue() const { return accessibleValue_; }
+  void setAccessibleValue(Control* source) { accessibleValue_ = source; }
+  // An event about an element of the control's tree (fw/accessible.h).
+  void raiseAccessibleEvent(unsigned event, access::ElementId element) { peer_->accessibleEvent(event, element); }
+  // Reads a text out at once (a new call), about an element of the control's tree.
+  void announce(const std::string& text, access::ElementId about) { peer_->announce(text, about); }
+
   NotifyEvent onClick;
   MouseEvent onMouseUp;
   MouseButtonEvent onMouseDown;
@@ -171,6 +190,9 @@ class Control : public Component {
   bool boundsPending_ = false;
   bool showHint_ = false;
   std::string hint_;
+  std::string accessibleName_;
+  Control* accessibleLabel_ = nullptr;
+  Control* accessibleValue_ = nullptr;
   Font font_;
   Align align_ = Align::None;
   PopupMenu* popupMenu_ = nullptr;

@@ -26,6 +26,20 @@ bool applicationBroughtToFront();
 std::vector<std::string> reportedErrors();
 // The repaint requests a control made since the last call, in order (client coordinates).
 std::vector<Rect> takeInvalidations(const Control& control);
+// The accessibility events a control raised since the last call, in order, and what it
+// asked to be read out.
+struct AccessibleEvent {
+  unsigned event = 0;
+  int element = 0;
+  friend bool operator==(const AccessibleEvent&, const AccessibleEvent&) = default;
+};
+std::vector<AccessibleEvent> takeAccessibleEvents(const Control& control);
+struct Announcement {
+  std::string text;
+  int element = 0;
+  friend bool operator==(const Announcement&, const Announcement&) = default;
+};
+std::vector<Announcement> takeAnnouncements(const Control& control);
 // Paints a control into memory, all of it or only the given update box.
 RasterCanvas paint(CustomControl& control, const Rect* box = nullptr);
 int cursorOf(const Control& control);
