@@ -358,7 +358,12 @@ void TCellGrid::setDefRowHeight(int v) {
 }
 
 int TCellGrid::MinRowHeight() const {
-  auto line = [](const fw::Font& f) { return fw::backend::measureText(f, "gM").height; };
+  // A line's letters: the cell height without the internal leading, which is the character
+  // height the layouts give (so 18 pixels hold the call list's 15-pixel font at 114 dpi).
+  auto line = [](const fw::Font& f) {
+    const fw::TextMetrics m = fw::backend::measureText(f, "gM");
+    return m.height - m.internalLeading;
+  };
   int h = line(font()) + kCellPaddingY;
   if (headerLine_ > 0) h = std::max(h, line(headerFont_) + kBoxPaddingY);
   if (showFooter_) h = std::max(h, line(footerFont_) + kBoxPaddingY);

@@ -173,7 +173,9 @@ void Control::handleContextMenu(Point screen) {
   if (popupMenu_) popupMenu_->popup(screen);
 }
 
-void Control::handleResize() { realign(); }
+void Control::handleResize() {
+  if (!scaling_) realign();
+}
 
 void Control::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   const std::string& k = p.key;
@@ -278,14 +280,17 @@ void Control::scaleContent(int oldDpi, int newDpi) {
 }
 
 void Control::changeScale(int oldDpi, int newDpi) {
-  scaleContent(oldDpi, newDpi);
+  // The window's resize must not align the children before they are at the new density
+  // themselves: they are placed as their layout places them, as when the layout was read.
+  const bool wasScaling = std::exchange(scaling_, true);
   const Rect b = bounds_;
   setBoundsQuietly(Rect::fromSize(rescale(b.left, designLeft_, oldDpi, newDpi), rescale(b.top, designTop_, oldDpi, newDpi),
                                   rescale(b.width(), designWidth_, oldDpi, newDpi),
                                   rescale(b.height(), designHeight_, oldDpi, newDpi)));
-  if (loading_) return;
-  if (autoSize_) fitToContent();
-  realign();
+  scaleContent(oldDpi, newDpi);
+  scaling_ = wasScaling;
+  // Aligned children are placed again only where loading placed them: by their form.
+  if (!loading_ && autoSize_) fitToContent();
 }
 
 }  // namespace fw

@@ -44,6 +44,8 @@ void CheckBox::loaded() {
 
 void CheckBox::changeScale(int oldDpi, int newDpi) {
   Control::changeScale(oldDpi, newDpi);
+  // A box widened for its text starts again from its layout's width.
+  if (designWidth() != kNoDesign) setWidth(scaleToDpi(designWidth(), newDpi));
   widenToText();
 }
 

@@ -148,7 +148,7 @@ class Control : public Component {
   virtual int dpi() const;
   // Lays the control out again at another density: its font, its bounds and its children, each
   // value from its layout's design value where it still has it (fw/scale.h), then its size to
-  // its content and its aligned children. Forms call it when their window changes screens.
+  // its content. Forms call it when their window changes screens.
   virtual void changeScale(int oldDpi, int newDpi);
 
  protected:
@@ -156,6 +156,7 @@ class Control : public Component {
   void scaleContent(int oldDpi, int newDpi);
   // The design height of the control's own font, for a font a control sets itself.
   void setDesignFontHeight(int h) { designFontHeight_ = h; }
+  int designWidth() const { return designWidth_; }
   // Sizes the control to its content (labels); called when automatic sizing is on.
   virtual void fitToContent() {}
   // The control's font changed (set, or taken over from the parent).
@@ -177,6 +178,7 @@ class Control : public Component {
   bool parentFont_ = true;
   bool autoSize_ = false;
   bool loading_ = true;
+  bool scaling_ = false;  // changeScale is at work on this control
   bool showHint_ = false;
   std::string hint_;
   Font font_;
