@@ -488,6 +488,9 @@ class TCellGrid : public fw::CustomControl {
   // The rows whose cells may meet the band [top, bottom) of client y.
   std::pair<int, int> rowsBetween(int top, int bottom) const;
   void fitColumns(int availW);
+  // A length of the grid's own drawing and handling (the fill handle, the border band, the
+  // smallest column) from its design pixels at the grid's density.
+  int px(int designPixels) const { return fw::scaleToDpi(designPixels, dpi()); }
   // Sets the row height from the one asked for and the fonts' needs; true when it changed.
   bool updateRowHeight();
 

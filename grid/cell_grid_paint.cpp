@@ -95,8 +95,8 @@ int TCellGrid::MeasureColumnText(int col) const {
   // Measured in the grid's font, which is the window's own.
   int m = 0;
   for (const std::string& s : (*columns_)[col].strings_)
-    m = std::max(m, (s.empty() ? 0 : peer().measureText(s).width) + 7);
-  return std::max(m, 20);
+    m = std::max(m, (s.empty() ? 0 : peer().measureText(s).width) + kCellPaddingX);
+  return std::max(m, px(20));
 }
 
 int TCellGrid::NeededColumnWidth(int col) const {
@@ -507,10 +507,11 @@ void TCellGrid::drawSelection(fw::Canvas& canvas) {
   canvas.rectangle(s);
   canvas.setBrush({ink});
   canvas.setPen({fw::clWhite, 1});
+  const int half = px(3);  // the handle is a square of twice this, on the frame
   switch (fillHandleCorner_) {
-    case TFillHandleCorner::BottomRight: fillHandleRect_ = {s.right - 3, s.bottom - 3, s.right + 3, s.bottom + 3}; break;
-    case TFillHandleCorner::TopRight: fillHandleRect_ = {s.right - 3, s.top + 2, s.right + 3, s.top + 8}; break;
-    case TFillHandleCorner::BottomLeft: fillHandleRect_ = {s.left + 2, s.bottom - 3, s.left + 8, s.bottom + 3}; break;
+    case TFillHandleCorner::BottomRight: fillHandleRect_ = {s.right - half, s.bottom - half, s.right + half, s.bottom + half}; break;
+    case TFillHandleCorner::TopRight: fillHandleRect_ = {s.right - half, s.top + 2, s.right + half, s.top + 2 + 2 * half}; break;
+    case TFillHandleCorner::BottomLeft: fillHandleRect_ = {s.left + 2, s.bottom - half, s.left + 2 + 2 * half, s.bottom + half}; break;
   }
   canvas.rectangle(fillHandleRect_);
   fillHandleCorner_ = TFillHandleCorner::BottomRight;

@@ -222,6 +222,8 @@ TEST_F(Density, AnOpenEditorStaysOverItsCellAcrossAMove) {
     const fw::Rect ed = g.Inplace().bounds();
     EXPECT_TRUE(cell.left < ed.left && ed.right <= cell.right && cell.top < ed.top && ed.bottom <= cell.bottom)
         << "the editor lies inside its cell";
+    hl::paint(g);
+    EXPECT_EQ(g.FillHandleRect().width(), 2 * fw::scaleToDpi(3, dpi)) << "the fill handle follows the density";
     EXPECT_NEAR(g.Columns()[0].Width(), fw::scaleToDpi(80, 96) * dpi / 96.0, 1.0)
         << "widths made by the program keep their proportion";
   }
