@@ -44,6 +44,7 @@ void TCellColumn::setFooter(const std::string& v) {
 }
 
 void TCellColumn::setWidth(int v) {
+  designWidth_ = fw::kNoDesign;  // a width set by the program keeps its proportion
   if (v == width_) return;
   width_ = v;
   changed(true);
@@ -147,7 +148,17 @@ void TCellColumns::Changed(TCellColumn* item) {
 TCellGrid::TCellGrid(fw::Component* owner, fw::Control* parent)
     : fw::CustomControl(owner, parent, fw::WidgetStyle{.border = true, .scrollBars = true}),
       columns_(std::make_unique<TCellColumns>(*this)) {
-  fw::Control::setFont(fw::Font{});  // the grid's own font, not the parent's
+  // The defaults are design values, at the density of the grid's form.
+  const int dpi = this->dpi();
+  fw::Font f;
+  f.height = fw::scaleToDpi(f.height, dpi);
+  headerFont_ = footerFont_ = gutterFont_ = f;
+  askedRowHeight_ = defRowHeight_ = lineStep_ = fw::scaleToDpi(designRowHeight_, dpi);
+  pageStep_ = 5 * lineStep_;
+  defColWidth_ = fw::scaleToDpi(designColWidth_, dpi);
+  gutterWidth_ = fw::scaleToDpi(designGutterWidth_, dpi);
+  fw::Control::setFont(f);  // the grid's own font, not the parent's
+  setDesignFontHeight(fw::Font{}.height);
   setBounds(fw::Rect::fromSize(0, 0, 200, 200));
   setBackground(fw::clWindow);
   setCursor(101);
@@ -349,13 +360,33 @@ void TCellGrid::setEnabled(bool v) {
 }
 
 void TCellGrid::setDefRowHeight(int v) {
-  v = std::max(1, v);  // rows are counted by dividing by it
-  if (v == defRowHeight_) return;
+  askedRowHeight_ = v;
+  if (!updateRowHeight()) return;
+  Recalculate();
+  FullRepaint();
+}
+
+int TCellGrid::MinRowHeight() const {
+  // A line's letters: the cell height without the internal leading, which is the character
+  // height the layouts give (so 18 pixels hold the call list's 15-pixel font at 114 dpi).
+  auto line = [](const fw::Font& f) {
+    const fw::TextMetrics m = fw::backend::measureText(f, "gM");
+    return m.height - m.internalLeading;
+  };
+  int h = line(font()) + kCellPaddingY;
+  if (headerLine_ > 0) h = std::max(h, line(headerFont_) + kBoxPaddingY);
+  if (showFooter_) h = std::max(h, line(footerFont_) + kBoxPaddingY);
+  if (gutterKind_ == gkNumber || gutterKind_ == gkString) h = std::max(h, line(gutterFont_) + kBoxPaddingY);
+  return h;
+}
+
+bool TCellGrid::updateRowHeight() {
+  const int v = std::max({1, askedRowHeight_, MinRowHeight()});  // rows are counted by dividing by it
+  if (v == defRowHeight_) return false;
   defRowHeight_ = v;
   lineStep_ = v;
   pageStep_ = 5 * v;
-  Recalculate();
-  FullRepaint();
+  return true;
 }
 
 void TCellGrid::setDefColWidth(int v) {
@@ -400,6 +431,7 @@ void TCellGrid::setHeaderLine(int v) {
   v = std::max(0, v);
   if (v == headerLine_) return;
   headerLine_ = v;
+  updateRowHeight();
   RebuildHeader();
   FullRepaint();
 }
@@ -424,11 +456,17 @@ void TCellGrid::setHeaderDarkColor(fw::Color v) {
 
 void TCellGrid::setHeaderFont(const fw::Font& v) {
   headerFont_ = v;
+  if (updateRowHeight()) {
+    Recalculate();
+    FullRepaint();
+    return;
+  }
   InvalidateHeader();
 }
 
 void TCellGrid::setFooterFont(const fw::Font& v) {
   footerFont_ = v;
+  if (updateRowHeight()) Recalculate();
   FullRepaint();
 }
 
@@ -457,8 +495,9 @@ void TCellGrid::setGutterKind(TGutterKind v) {
   if (v == gutterKind_) return;
   const TGutterKind old = gutterKind_;
   gutterKind_ = v;
+  const bool taller = updateRowHeight();
   Recalculate();
-  if (old == gkNone || v == gkNone) {
+  if (old == gkNone || v == gkNone || taller) {
     FullRepaint();
   } else {
     InvalidateGutter();
@@ -474,6 +513,11 @@ void TCellGrid::setGutterWidth(int v) {
 
 void TCellGrid::setGutterFont(const fw::Font& v) {
   gutterFont_ = v;
+  if (updateRowHeight()) {
+    Recalculate();
+    FullRepaint();
+    return;
+  }
   InvalidateGutter();
 }
 
@@ -485,6 +529,7 @@ void TCellGrid::setGutterStrings(const std::vector<std::string>& v) {
 void TCellGrid::setShowFooter(bool v) {
   if (v == showFooter_) return;
   showFooter_ = v;
+  updateRowHeight();
   Recalculate();
   FullRepaint();
 }
@@ -492,6 +537,10 @@ void TCellGrid::setShowFooter(bool v) {
 void TCellGrid::fontChanged() {
   // Column fonts follow the grid's font.
   if (!columns_) return;
+  if (updateRowHeight()) {
+    Recalculate();
+    FullRepaint();
+  }
   for (int c = 0; c < ColCount(); ++c) (*columns_)[c].setFont(font());
 }
 

@@ -155,6 +155,13 @@ class TCellColumn {
   void setCanResize(bool v) { canResize_ = v; }
   bool ReadOnly() const { return readOnly_; }
   void setReadOnly(bool v) { readOnly_ = v; }
+  // The longest text the column's cells are expected to hold (a date and time, say): at the
+  // end of loading and at every density the column is made wide enough to show it whole.
+  const std::string& WidestText() const { return widestText_; }
+  void setWidestText(const std::string& v) { widestText_ = v; }
+  // The layout's width and font height in design pixels, which a change of density scales.
+  void setDesignWidth(int v) { designWidth_ = v; }
+  void setDesignFontHeight(int v) { designFontHeight_ = v; }
 
   // The font is the column's own (and would be stored with a layout) only when it differs
   // from the grid's.
@@ -180,6 +187,10 @@ class TCellColumn {
   std::vector<std::string> strings_;
   bool canResize_ = true;
   bool readOnly_ = false;
+  std::string widestText_;
+  // The layout's width and own font height in design pixels (fw::kNoDesign: none).
+  int designWidth_ = fw::kNoDesign;
+  int designFontHeight_ = fw::kNoDesign;
 };
 
 // The grid's columns in order. Every change of an item is reported to the grid, except while
@@ -233,8 +244,12 @@ class TCellGrid : public fw::CustomControl {
   void setAutoFillDown(bool v) { autoFillDown_ = v; }
   bool AutoFillRight() const { return autoFillRight_; }
   void setAutoFillRight(bool v) { autoFillRight_ = v; }
-  // The height of every row, header line and footer; at least 1, since rows are counted by it.
+  // The height of every row, header line and footer; at least 1, since rows are counted by it,
+  // and never less than a line of the grid's font, the header's or the shown footer's with
+  // the padding the painting leaves round it (MinRowHeight), so the setter's value may be
+  // raised.
   int DefRowHeight() const { return defRowHeight_; }
+  int MinRowHeight() const;
   void setDefRowHeight(int v);
   int DefColWidth() const { return defColWidth_; }
   void setDefColWidth(int v);
@@ -348,6 +363,17 @@ class TCellGrid : public fw::CustomControl {
   fw::Rect CellRectToClient(const fw::Rect& r) const;
   fw::Color CellColor(int col, int row) const;
   int MeasureColumnText(int col) const;
+  // The width a column needs to show its header title and its widest expected text whole.
+  int NeededColumnWidth(int col) const;
+  // Widens the visible columns narrower than they need, taking the room from the columns that
+  // have more than they need (the most first), so the total stays.
+  void MakeRoomForTexts();
+  // Pixels the painting leaves between a row's height and its text's cell height, and between
+  // a column's width and its text's (cells, then header, gutter and footer boxes).
+  static constexpr int kCellPaddingY = 3;
+  static constexpr int kCellPaddingX = 7;
+  static constexpr int kBoxPaddingY = 4;
+  static constexpr int kBoxPaddingX = 4;
   virtual void Recalculate();
   void RebuildHeader();
   const std::vector<THeaderInfo>& HeaderCells() const { return headerCells_; }
@@ -427,6 +453,9 @@ class TCellGrid : public fw::CustomControl {
   void applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx) override;
   void loaded() override;
   void handleResize() override;
+  // Every pixel value at the new density; an open editor stays open over its cell, and the
+  // current cell stays in view.
+  void changeScale(int oldDpi, int newDpi) override;
 
   // Input from the window.
   bool handleKeyDown(int& key, fw::ShiftState shift) override;
@@ -465,6 +494,11 @@ class TCellGrid : public fw::CustomControl {
   // The rows whose cells may meet the band [top, bottom) of client y.
   std::pair<int, int> rowsBetween(int top, int bottom) const;
   void fitColumns(int availW);
+  // A length of the grid's own drawing and handling (the fill handle, the border band, the
+  // smallest column) from its design pixels at the grid's density.
+  int px(int designPixels) const { return fw::scaleToDpi(designPixels, dpi()); }
+  // Sets the row height from the one asked for and the fonts' needs; true when it changed.
+  bool updateRowHeight();
 
   // Hides the caret without touching the editor.
   void hideCaret();
@@ -532,7 +566,15 @@ class TCellGrid : public fw::CustomControl {
   bool autoFillDown_ = false;
   bool autoFillRight_ = false;
   int defRowHeight_ = 18;
+  int askedRowHeight_ = 18;  // DefRowHeight as set, before the fonts' minimum
   int defColWidth_ = 80;
+  // The layout's values in design pixels (fw::kNoDesign: none); the defaults are design values.
+  int designRowHeight_ = 18;
+  int designColWidth_ = 80;
+  int designGutterWidth_ = 20;
+  int designHeaderFontHeight_ = 13;
+  int designFooterFontHeight_ = 13;
+  int designGutterFontHeight_ = 13;
   bool flat_ = true;
   fw::Color alternateColor_ = fw::clWindow;
   fw::Color gridColor_ = fw::clBtnFace;
@@ -600,6 +642,9 @@ class TCellInplace : public fw::Edit {
   int EditRow() const { return editRow_; }
   // Loads a cell and lays the editor over it; the grid keeps the focus.
   void ShowEditorAt(int col, int row);
+  // Lays the open editor over its cell again, in the column's font (after a change of the
+  // grid's geometry); its text, selection and focus stay.
+  void PlaceEditor();
   // Hides the editor; the grid no longer counts it as open.
   void HideEditor();
   void SetEditorAlignment(THorzAlign a);

@@ -47,6 +47,15 @@ void TCellInplace::ShowEditorAt(int col, int row) {
   setColor(grid_.CellColor(col, row));
   SetEditorAlignment(column.HorzAlign());
   setCaption(grid_.RawCellText(col, row));  // the change it reports writes the same text back
+  PlaceEditor();
+  // Showing does not take the focus: the press that opened the editor leaves it on the grid.
+  show();
+}
+
+void TCellInplace::PlaceEditor() {
+  const int col = editCol_, row = editRow_;
+  if (col < 0 || col >= grid_.ColCount()) return;
+  const TCellColumn& column = grid_.Columns()[col];
   setFont(column.Font());
 
   fw::Rect r = grid_.CellRectToClient(grid_.CellRect(col, row));
@@ -62,8 +71,6 @@ void TCellInplace::ShowEditorAt(int col, int row) {
     case vaBottom: top = r.bottom - height + 1; break;
   }
   setBounds(fw::Rect::fromSize(r.left, top, r.width(), height));
-  // Showing does not take the focus: the press that opened the editor leaves it on the grid.
-  show();
 }
 
 void TCellInplace::handleChange() {

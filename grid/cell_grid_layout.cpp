@@ -38,6 +38,7 @@ void applyColumnProperty(TCellColumn& column, const std::string& field, const fw
     column.setFooter(ctx.text(p));
   } else if (field == "Width") {
     column.setWidth(ctx.scaled(p));
+    column.setDesignWidth(ctx.integer(p));
   } else if (field == "Color") {
     column.setColor(colorValue(p, ctx));
   } else if (field == "HorzAlign") {
@@ -58,9 +59,12 @@ void applyColumnProperty(TCellColumn& column, const std::string& field, const fw
     column.setCanResize(ctx.boolean(p));
   } else if (field == "ReadOnly") {
     column.setReadOnly(ctx.boolean(p));
+  } else if (field == "WidestText") {
+    column.setWidestText(ctx.text(p));
   } else if (field.starts_with("Font.")) {
     fw::Font f = column.Font();
     fw::applyFontProperty(f, std::string_view(field).substr(5), p, ctx);
+    if (field == "Font.Height") column.setDesignFontHeight(ctx.integer(p));
     column.setFont(f);
   } else {
     ctx.fail(p, "unknown property of a column");
@@ -99,8 +103,10 @@ void TCellGrid::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
   } else if (k == "AutoFillRight") {
     setAutoFillRight(ctx.boolean(p));
   } else if (k == "DefRowHeight") {
+    designRowHeight_ = ctx.integer(p);
     setDefRowHeight(ctx.scaled(p));
   } else if (k == "DefColWidth") {
+    designColWidth_ = ctx.integer(p);
     setDefColWidth(ctx.scaled(p));
   } else if (k == "Flat") {
     setFlat(ctx.boolean(p));
@@ -130,6 +136,7 @@ void TCellGrid::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
     setGutterKind(ctx.choice<TGutterKind>(
         p, {{"gkNone", gkNone}, {"gkBlank", gkBlank}, {"gkPointer", gkPointer}, {"gkNumber", gkNumber}, {"gkString", gkString}}));
   } else if (k == "GutterWidth") {
+    designGutterWidth_ = ctx.integer(p);
     setGutterWidth(ctx.scaled(p));
   } else if (k == "GutterStrings") {
     setGutterStrings(ctx.lines(p));
@@ -138,14 +145,17 @@ void TCellGrid::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
   } else if (k.starts_with("HeaderFont.")) {
     fw::Font f = headerFont_;
     fw::applyFontProperty(f, std::string_view(k).substr(11), p, ctx);
+    if (k == "HeaderFont.Height") designHeaderFontHeight_ = ctx.integer(p);
     setHeaderFont(f);
   } else if (k.starts_with("FooterFont.")) {
     fw::Font f = footerFont_;
     fw::applyFontProperty(f, std::string_view(k).substr(11), p, ctx);
+    if (k == "FooterFont.Height") designFooterFontHeight_ = ctx.integer(p);
     setFooterFont(f);
   } else if (k.starts_with("GutterFont.")) {
     fw::Font f = gutterFont_;
     fw::applyFontProperty(f, std::string_view(k).substr(11), p, ctx);
+    if (k == "GutterFont.Height") designGutterFontHeight_ = ctx.integer(p);
     setGutterFont(f);
   } else if (k == "BorderStyle") {
     if (ctx.identifier(p) != "bsSingle") ctx.fail(p, "the grid always has a single border");
@@ -158,6 +168,40 @@ void TCellGrid::loaded() {
   fw::CustomControl::loaded();
   loadingLayout_ = false;
   RebuildHeader();
+  MakeRoomForTexts();
+  FullRepaint();
+}
+
+void TCellGrid::changeScale(int oldDpi, int newDpi) {
+  // Nothing is laid out until every value is at the new density.
+  const int topRow = scrollY_ / defRowHeight_;
+  loadingLayout_ = true;
+  fw::CustomControl::changeScale(oldDpi, newDpi);
+  auto font = [&](fw::Font f, int design) {
+    f.height = fw::rescale(f.height, design, oldDpi, newDpi);
+    return f;
+  };
+  headerFont_ = font(headerFont_, designHeaderFontHeight_);
+  footerFont_ = font(footerFont_, designFooterFontHeight_);
+  gutterFont_ = font(gutterFont_, designGutterFontHeight_);
+  for (int c = 0; c < ColCount(); ++c) {
+    TCellColumn& column = (*columns_)[c];
+    // A fitted width differs from its layout's by the fit, which is made again below.
+    column.width_ = column.designWidth_ != fw::kNoDesign ? fw::scaleToDpi(column.designWidth_, newDpi)
+                                                        : fw::mulDiv(column.width_, newDpi, oldDpi);
+    if (column.FontIsOwn()) column.font_ = font(column.font_, column.designFontHeight_);
+  }
+  askedRowHeight_ = fw::rescale(askedRowHeight_, designRowHeight_, oldDpi, newDpi);
+  defColWidth_ = fw::rescale(defColWidth_, designColWidth_, oldDpi, newDpi);
+  gutterWidth_ = fw::rescale(gutterWidth_, designGutterWidth_, oldDpi, newDpi);
+  scrollX_ = fw::mulDiv(scrollX_, newDpi, oldDpi);
+  loadingLayout_ = false;
+  updateRowHeight();
+  scrollY_ = topRow * defRowHeight_;
+  RebuildHeader();
+  MakeRoomForTexts();
+  if (hasCells()) EnsureCellVisible(currentCol_, currentRow_);
+  if (editorActive_) inplace_->PlaceEditor();
   FullRepaint();
 }
 

@@ -88,7 +88,7 @@ THitZone TCellGrid::ZoneAt(int x, int y) {
   const int contentX = x + scrollX_ - gutterExtent_;
   const int contentY = y + scrollY_ - headerHeight_;
 
-  // A band of three pixels around each column's right border, at any height. A hidden column
+  // A band of three pixels (at 114 dpi) around each column's right border, at any height. A hidden column
   // has no border of its own: its edge is the visible column's before it, found first.
   bool onBorder = false;
   if (!autoColWidth_) {
@@ -97,7 +97,7 @@ THitZone TCellGrid::ZoneAt(int x, int y) {
       const TCellColumn& column = (*columns_)[c];
       if (!column.visible_) continue;
       edge += column.width_;
-      if (edge - 2 < contentX && contentX < edge + 2) {
+      if (edge - px(2) < contentX && contentX < edge + px(2)) {
         sizingColumn_ = c;
         onBorder = column.canResize_;
         break;
@@ -292,7 +292,8 @@ void TCellGrid::dragIn(int mode, fw::Point at) {
 void TCellGrid::sizeColumnTo(int x) {
   const int c = sizingColumn_;
   if (c < 0 || c >= ColCount()) return;
-  const int w = std::max(5, x + scrollX_ - sizingColumnLeft_ - gutterExtent_);
+  const int least = px(5);  // the narrowest a column is sized to
+  const int w = std::max(least, x + scrollX_ - sizingColumnLeft_ - gutterExtent_);
   TCellColumn& column = (*columns_)[c];
   if (!fitToWidth_) {
     column.width_ = w;
@@ -304,14 +305,16 @@ void TCellGrid::sizeColumnTo(int x) {
     TCellColumn& neighbour = (*columns_)[n];
     const int others = TotalColumnWidth() - column.width_ - neighbour.width_;
     const int room = clientSize().width - gutterExtent_ - others;
-    if (room <= 10) return;  // no room for two columns of 5 pixels
+    if (room <= 2 * least) return;  // no room for two of the narrowest columns
     column.width_ = w;
     neighbour.width_ = room - w;
-    if (neighbour.width_ < 5) {
-      column.width_ = room - 5;
-      neighbour.width_ = 5;
+    if (neighbour.width_ < least) {
+      column.width_ = room - least;
+      neighbour.width_ = least;
     }
+    neighbour.designWidth_ = fw::kNoDesign;
   }
+  column.designWidth_ = fw::kNoDesign;  // sized by the user: it keeps its proportion
   // Straight into the columns: a drag step must not rebuild the header or repaint everything.
   Recalculate();
   InvalidateRightOf(gutterExtent_);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "cell_grid.h"
+#include "fw/backend.h"
 
 namespace grid {
 namespace {
@@ -94,8 +95,55 @@ int TCellGrid::MeasureColumnText(int col) const {
   // Measured in the grid's font, which is the window's own.
   int m = 0;
   for (const std::string& s : (*columns_)[col].strings_)
-    m = std::max(m, (s.empty() ? 0 : peer().measureText(s).width) + 7);
-  return std::max(m, 20);
+    m = std::max(m, (s.empty() ? 0 : peer().measureText(s).width) + kCellPaddingX);
+  return std::max(m, px(20));
+}
+
+int TCellGrid::NeededColumnWidth(int col) const {
+  const TCellColumn& column = (*columns_)[col];
+  auto widest = [](const fw::Font& f, const std::string& text) {
+    int w = 0;
+    // A title's lines and header parts each have a box of the column's width at least.
+    for (const std::string& part : split(text, '|'))
+      for (const std::string& line : split(part, ';')) {
+        if (line.empty()) continue;
+        const fw::TextMetrics m = fw::backend::measureText(f, line);
+        w = std::max(w, m.width + m.overhang);
+      }
+    return w;
+  };
+  int need = 0;
+  if (headerLine_ > 0 && !column.title_.empty()) need = widest(headerFont_, column.title_) + kBoxPaddingX;
+  if (!column.widestText_.empty()) {
+    const fw::TextMetrics m = fw::backend::measureText(column.font_, column.widestText_);
+    need = std::max(need, m.width + m.overhang + kCellPaddingX);
+  }
+  return need;
+}
+
+void TCellGrid::MakeRoomForTexts() {
+  const int n = ColCount();
+  std::vector<int> need(static_cast<size_t>(n), 0);
+  for (int c = 0; c < n; ++c)
+    if ((*columns_)[c].visible_) need[static_cast<size_t>(c)] = NeededColumnWidth(c);
+  auto spare = [&](int c) { return (*columns_)[c].width_ - need[static_cast<size_t>(c)]; };
+  bool moved = false;
+  for (int c = 0; c < n; ++c) {
+    TCellColumn& column = (*columns_)[c];
+    if (!column.visible_) continue;
+    while (spare(c) < 0) {
+      // The donor with the most to spare, the leftmost of equals.
+      int donor = -1;
+      for (int d = 0; d < n; ++d)
+        if (d != c && (*columns_)[d].visible_ && spare(d) > 0 && (donor < 0 || spare(d) > spare(donor))) donor = d;
+      if (donor < 0) break;
+      const int step = std::min(-spare(c), spare(donor));
+      (*columns_)[donor].width_ -= step;
+      column.width_ += step;
+      moved = true;
+    }
+  }
+  if (moved) Recalculate();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -459,10 +507,11 @@ void TCellGrid::drawSelection(fw::Canvas& canvas) {
   canvas.rectangle(s);
   canvas.setBrush({ink});
   canvas.setPen({fw::clWhite, 1});
+  const int half = px(3);  // the handle is a square of twice this, on the frame
   switch (fillHandleCorner_) {
-    case TFillHandleCorner::BottomRight: fillHandleRect_ = {s.right - 3, s.bottom - 3, s.right + 3, s.bottom + 3}; break;
-    case TFillHandleCorner::TopRight: fillHandleRect_ = {s.right - 3, s.top + 2, s.right + 3, s.top + 8}; break;
-    case TFillHandleCorner::BottomLeft: fillHandleRect_ = {s.left + 2, s.bottom - 3, s.left + 8, s.bottom + 3}; break;
+    case TFillHandleCorner::BottomRight: fillHandleRect_ = {s.right - half, s.bottom - half, s.right + half, s.bottom + half}; break;
+    case TFillHandleCorner::TopRight: fillHandleRect_ = {s.right - half, s.top + 2, s.right + half, s.top + 2 + 2 * half}; break;
+    case TFillHandleCorner::BottomLeft: fillHandleRect_ = {s.left + 2, s.bottom - half, s.left + 2 + 2 * half, s.bottom + half}; break;
   }
   canvas.rectangle(fillHandleRect_);
   fillHandleCorner_ = TFillHandleCorner::BottomRight;

@@ -1,6 +1,7 @@
 #include "fw/control.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "fw/application.h"
 #include "fw/menu.h"
@@ -8,7 +9,13 @@
 namespace fw {
 
 Control::Control(Component* owner, Control* parent, WidgetKind kind, const WidgetStyle& style)
-    : Component(owner), parent_(parent) {
+    : Component(owner),
+      parent_(parent),
+      designLeft_(kNoDesign),
+      designTop_(kNoDesign),
+      designWidth_(kNoDesign),
+      designHeight_(kNoDesign),
+      designFontHeight_(kNoDesign) {
   if (parent_) {
     font_ = parent_->font_;
     parent_->children_.push_back(this);
@@ -177,17 +184,23 @@ void Control::handleContextMenu(Point screen) {
   if (popupMenu_) popupMenu_->popup(screen);
 }
 
-void Control::handleResize() { realign(); }
+void Control::handleResize() {
+  if (!scaling_) realign();
+}
 
 void Control::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   const std::string& k = p.key;
   if (k == "Left") {
+    designLeft_ = ctx.integer(p);
     setLeft(ctx.scaled(p));
   } else if (k == "Top") {
+    designTop_ = ctx.integer(p);
     setTop(ctx.scaled(p));
   } else if (k == "Width") {
+    designWidth_ = ctx.integer(p);
     setWidth(ctx.scaled(p));
   } else if (k == "Height") {
+    designHeight_ = ctx.integer(p);
     setHeight(ctx.scaled(p));
   } else if (k == "Caption") {
     setCaption(ctx.text(p));
@@ -228,6 +241,7 @@ void Control::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   } else if (k.starts_with("Font.")) {
     Font f = font_;
     applyFontProperty(f, std::string_view(k).substr(5), p, ctx);
+    if (k == "Font.Height") designFontHeight_ = ctx.integer(p);
     setFont(f);
   } else {
     Component::applyProperty(p, ctx);
@@ -262,6 +276,34 @@ void applyFontProperty(Font& f, std::string_view field, const LayoutProperty& p,
 void Control::loaded() {
   loading_ = false;
   if (autoSize_) fitToContent();
+}
+
+int Control::dpi() const { return parent_ ? parent_->dpi() : backend::screenDpi(); }
+
+void Control::scaleContent(int oldDpi, int newDpi) {
+  // Sizing to content and aligning wait until every value is at the new density.
+  const bool wasLoading = std::exchange(loading_, true);
+  if (!parentFont_) {
+    Font f = font_;
+    f.height = rescale(f.height, designFontHeight_, oldDpi, newDpi);
+    inheritFont(f);
+  }
+  for (Control* c : std::vector<Control*>(children_)) c->changeScale(oldDpi, newDpi);
+  loading_ = wasLoading;
+}
+
+void Control::changeScale(int oldDpi, int newDpi) {
+  // The window's resize must not align the children before they are at the new density
+  // themselves: they are placed as their layout places them, as when the layout was read.
+  const bool wasScaling = std::exchange(scaling_, true);
+  const Rect b = bounds_;
+  setBoundsQuietly(Rect::fromSize(rescale(b.left, designLeft_, oldDpi, newDpi), rescale(b.top, designTop_, oldDpi, newDpi),
+                                  rescale(b.width(), designWidth_, oldDpi, newDpi),
+                                  rescale(b.height(), designHeight_, oldDpi, newDpi)));
+  scaleContent(oldDpi, newDpi);
+  scaling_ = wasScaling;
+  // Aligned children are placed again only where loading placed them: by their form.
+  if (!loading_ && autoSize_) fitToContent();
 }
 
 }  // namespace fw

@@ -22,11 +22,36 @@ void Label::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
 }
 
 void Label::fitToContent() {
-  const Size s = peer().measureText(caption());
-  setBounds(Rect::fromSize(left(), top(), s.width, s.height));
+  // An italic last letter leans out of its advance: without its overhang the label's window
+  // would cut it in half.
+  const TextMetrics m = backend::measureText(font(), caption());
+  setBounds(Rect::fromSize(left(), top(), m.width + m.overhang, m.height));
 }
 
 CheckBox::CheckBox(Component* owner, Control* parent) : Control(owner, parent, WidgetKind::CheckBox) {}
+
+int CheckBox::markExtent(int dpi) { return mulDiv(17, dpi, 96); }
+
+int CheckBox::neededWidth() const {
+  const TextMetrics m = backend::measureText(font(), caption());
+  return markExtent(dpi()) + m.width + m.overhang;
+}
+
+void CheckBox::loaded() {
+  Control::loaded();
+  widenToText();
+}
+
+void CheckBox::changeScale(int oldDpi, int newDpi) {
+  Control::changeScale(oldDpi, newDpi);
+  // A box widened for its text starts again from its layout's width.
+  if (designWidth() != kNoDesign) setWidth(scaleToDpi(designWidth(), newDpi));
+  widenToText();
+}
+
+void CheckBox::widenToText() {
+  if (width() < neededWidth()) setWidth(neededWidth());
+}
 
 void CheckBox::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   if (p.key == "Checked") {

@@ -14,6 +14,7 @@ namespace fw {
 Form::Form(Component* owner) : Control(owner, nullptr, WidgetKind::Form) {
   setVisible(false);
   dpi_ = backend::screenDpi();
+  peer().setDpi(dpi_);
 }
 
 Form::~Form() = default;
@@ -145,7 +146,8 @@ void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   } else if (k == "Scaled" || k == "AutoScroll") {
     ctx.boolean(p);  // forms always scale to the screen and never scroll
   } else if (k == "Icon") {
-    peer().setIcon(ctx.identifier(p));
+    icon_ = ctx.identifier(p);
+    peer().setIcon(icon_);
   } else if (k == "Menu") {
     const std::string name = ctx.identifier(p);
     auto* menu = dynamic_cast<MainMenu*>(findComponent(name));
@@ -164,6 +166,21 @@ void Form::fitToContent() {
     extent.height = std::max(extent.height, c->bounds().bottom);
   }
   setClientSize(extent);
+}
+
+void Form::handleDpiChanged(int newDpi, const Rect& suggested) {
+  const int oldDpi = dpi_;
+  dpi_ = newDpi;
+  peer().setDpi(newDpi);
+  if (!icon_.empty()) peer().setIcon(icon_);
+  setBoundsQuietly(suggested);
+  if (newDpi != oldDpi) scaleContent(oldDpi, newDpi);
+  if (autoSize()) {
+    fitToContent();
+  } else {
+    setBoundsQuietly(peer().bounds());
+  }
+  realign();
 }
 
 void Form::loaded() {

@@ -18,6 +18,7 @@
 #include "fw/custom_control.h"
 #include "fw/platform.h"
 #include "fw/raster_canvas.h"
+#include "fw/scale.h"
 
 namespace fw {
 namespace {
@@ -267,6 +268,14 @@ void processMessages() {}
 void quit() { state().quit = true; }
 void bringApplicationToFront() { state().broughtToFront = true; }
 int screenDpi() { return state().dpi; }
+
+TextMetrics measureText(const Font& font, const std::string& text) {
+  const Size extent = headless::textExtent(text, font.height);
+  // An italic letter leans past its advance by an eighth of the font height (at least a
+  // pixel); a space has no ink to lean.
+  const bool leans = font.italic && !text.empty() && text.back() != ' ';
+  return {extent.width, extent.height, 0, leans ? std::max(1, font.height / 8) : 0};
+}
 Size screenSize() { return state().screen; }
 
 std::string loadLayoutText(const std::string& name) {
@@ -312,6 +321,14 @@ void setScreen(Size size, int dpi) {
 }
 
 void setResourceDir(const std::string& dir) { state().resourceDir = dir; }
+
+void moveToDpi(Form& form, int dpi) {
+  // The platform suggests the window's rectangle scaled about its top-left corner.
+  const Rect b = form.bounds();
+  const int old = form.dpi();
+  const Rect suggested = Rect::fromSize(b.left, b.top, mulDiv(b.width(), dpi, old), mulDiv(b.height(), dpi, old));
+  Application::guard([&] { form.handleDpiChanged(dpi, suggested); });
+}
 
 void advanceTime(unsigned ms) {
   auto& s = state();

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "fw/platform.h"
 #include "fw/startup_trace.h"
 #include "fw/text.h"
+#include "gdi_canvas.h"
 #include "handles.h"
 #include "internal.h"
 
@@ -152,6 +154,30 @@ void bringApplicationToFront() {
 int screenDpi() {
   WindowDC dc(nullptr);
   return GetDeviceCaps(dc.get(), LOGPIXELSY);
+}
+
+TextMetrics measureText(const Font& font, const std::string& text) {
+  WindowDC dc(nullptr);
+  GdiObject<HFONT> hfont = createFont(font);
+  ScopedSelect select(dc.get(), hfont.get());
+  TEXTMETRICW tm;
+  GetTextMetricsW(dc.get(), &tm);
+  TextMetrics m{0, tm.tmHeight, tm.tmInternalLeading, 0};
+  const std::wstring w = wide(text);
+  if (w.empty()) return m;
+  SIZE size{0, 0};
+  GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size);
+  m.width = size.cx;
+  // Outline fonts give each glyph's overhang as a negative C width; a bitmap font made italic
+  // by the system says it once for all its glyphs.
+  ABC abc{};
+  const UINT last = w.back();
+  if (GetCharABCWidthsW(dc.get(), last, last, &abc)) {
+    m.overhang = std::max(0, -abc.abcC);
+  } else {
+    m.overhang = std::max(0, static_cast<int>(tm.tmOverhang));
+  }
+  return m;
 }
 
 Size screenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }

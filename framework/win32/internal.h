@@ -23,6 +23,9 @@ bool previewCharacter(const MSG& msg);
 // go to a form with key preview as characters first: true for such a key press.
 bool previewBeforeDialogKeys(const MSG& msg);
 HBRUSH systemBrush(Color c);
+// An icon resource at a square size, scaled down from a bigger image of the icon when it has
+// none of that size (smoother than the nearest image stretched).
+HICON loadIconAtSize(const wchar_t* name, int size);
 COLORREF toColorRef(Color c);
 
 }  // namespace fw::win32

@@ -168,9 +168,8 @@ unsigned doubleClickTime() { return GetDoubleClickTime(); }
 
 NativeIcon loadIcon(const std::string& resourceName) {
   const std::wstring name = wide(resourceName);
-  return reinterpret_cast<NativeIcon>(LoadImageW(win32::instance(), name.c_str(), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                 LR_DEFAULTCOLOR));
+  // The notification area draws at the system's density, whose small-icon size this is.
+  return reinterpret_cast<NativeIcon>(win32::loadIconAtSize(name.c_str(), GetSystemMetrics(SM_CXSMICON)));
 }
 
 NativeIcon copyIcon(NativeIcon icon) { return reinterpret_cast<NativeIcon>(CopyIcon(reinterpret_cast<HICON>(icon))); }

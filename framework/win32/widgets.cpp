@@ -268,11 +268,12 @@ class Win32Widget final : public WidgetPeer {
     }
     SetMenu(hwnd(), menu_.get());
   }
+  void setDpi(int dpi) override { dpi_ = dpi; }
   void setIcon(const std::string& resource) override {
     const std::wstring name = wide(resource);
-    const int big = GetSystemMetrics(SM_CXICON), small = GetSystemMetrics(SM_CXSMICON);
-    bigIcon_.reset(static_cast<HICON>(LoadImageW(instance(), name.c_str(), IMAGE_ICON, big, big, 0)));
-    smallIcon_.reset(static_cast<HICON>(LoadImageW(instance(), name.c_str(), IMAGE_ICON, small, small, 0)));
+    const int small = smallIconSize(dpi_), big = 2 * small;
+    bigIcon_.reset(loadIconAtSize(name.c_str(), big));
+    smallIcon_.reset(loadIconAtSize(name.c_str(), small));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   }
@@ -420,6 +421,14 @@ class Win32Widget final : public WidgetPeer {
       case WM_ACTIVATE:
         if (restoreFocus(wp)) return 0;
         break;
+      case WM_DPICHANGED: {
+        // Sent to a window aware of each screen's density when it moves to a screen of another
+        // density: the new density, and the rectangle the window should take there.
+        const RECT* r = reinterpret_cast<const RECT*>(lp);
+        const Rect suggested{r->left, r->top, r->right, r->bottom};
+        Application::guard([&] { static_cast<Form&>(control_).handleDpiChanged(HIWORD(wp), suggested); });
+        return 0;
+      }
       case WM_ERASEBKGND: {
         RECT r;
         GetClientRect(hwnd(), &r);
@@ -781,6 +790,7 @@ class Win32Widget final : public WidgetPeer {
   bool ownColors_ = false;  // edits: paints the background set by setColor, not the system's
   TextAlign alignment_ = TextAlign::Left;
   bool recreating_ = false;  // the window is being replaced: its messages are no events
+  int dpi_ = 96;             // forms: the density the window is laid out at
   std::shared_ptr<const Bitmap> picture_;
   AccessibleServerPtr accessible_;  // made on a client's first request
 };
@@ -846,6 +856,19 @@ LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
 }
 
 }  // namespace
+
+HICON loadIconAtSize(const wchar_t* name, int size) {
+  // Common controls 6 (Vista on) scale an icon down from its next bigger image.
+  using ScaleDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto scaleDown = [] {
+    HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+    return comctl ? reinterpret_cast<ScaleDown>(reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")))
+                  : nullptr;
+  }();
+  HICON icon = nullptr;
+  if (scaleDown && SUCCEEDED(scaleDown(instance(), name, size, size, &icon)) && icon) return icon;
+  return static_cast<HICON>(LoadImageW(instance(), name, IMAGE_ICON, size, size, 0));
+}
 
 Win32Widget* widgetOf(HWND hwnd) { return hwnd ? static_cast<Win32Widget*>(GetPropW(hwnd, kPeerProp)) : nullptr; }
 

@@ -15,6 +15,7 @@
 #include "cell_grid.h"
 #include "fw/application.h"
 #include "fw/form.h"
+#include "fw/scale.h"
 #include "fw/text.h"
 #include "fw/win32.h"
 #include "gdi_canvas.h"
@@ -441,3 +442,73 @@ TEST_F(CellGridOnWine, DraggingTheThumbOfAVeryTallGridReachesTheLastRow) {
 }
 
 }  // namespace
+
+// A window moved to a screen of twice the density, told as Windows tells a window aware of
+// each screen's density (Wine does not send the message itself): it takes the suggested
+// rectangle, the list's rows and columns grow with their fonts, the open editor stays over
+// its cell; moved back, everything is as it was.
+TEST_F(CellGridOnWine, AMoveToAScreenOfAnotherDensityLaysTheListOutThere) {
+  for (int i = 1; i <= 3; ++i) addCall(i, u8"İş yeri");
+  g->setReadOnly(false);
+  showFocused();
+  clickOrDrag({2, 1}, {2, 1});
+  ASSERT_TRUE(loopUntil([&] { return g->CurrentCol() == 2 && g->CurrentRow() == 1; }));
+  clickOrDrag({2, 1}, {2, 1});
+  ASSERT_TRUE(loopUntil([&] { return g->Inplace().visible(); })) << "no editor after the second click";
+  HWND frame = fw::win32::nativeWindow(*form);
+  HWND editor = fw::win32::nativeWindow(g->Inplace());
+  auto editorRect = [&] {
+    RECT r;
+    GetWindowRect(editor, &r);
+    MapWindowPoints(HWND_DESKTOP, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    return fw::Rect{r.left, r.top, r.right, r.bottom};
+  };
+  auto widths = [&] {
+    std::vector<int> w;
+    for (int c = 0; c < g->ColCount(); ++c) w.push_back(g->Columns()[c].Width());
+    return w;
+  };
+  const int dpi = form->dpi();
+  const std::vector<int> before = widths();
+  const int rowHeight = g->DefRowHeight();
+  const fw::Rect editorBefore = editorRect();
+  const RECT client = this->client();
+  RECT window;
+  GetWindowRect(frame, &window);
+
+  for (const int to : {dpi * 2, dpi}) {
+    SCOPED_TRACE(to);
+    RECT now;
+    GetWindowRect(frame, &now);
+    const int from = form->dpi();
+    RECT suggested{now.left, now.top, now.left + MulDiv(now.right - now.left, to, from),
+                   now.top + MulDiv(now.bottom - now.top, to, from)};
+    SendMessageW(frame, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+    settle();
+    EXPECT_EQ(form->dpi(), to);
+    GetWindowRect(frame, &now);
+    EXPECT_EQ(now.right - now.left, suggested.right - suggested.left) << "the suggested rectangle";
+    EXPECT_EQ(now.bottom - now.top, suggested.bottom - suggested.top);
+    EXPECT_EQ(g->font().height, fw::scaleToDpi(15, to));
+    EXPECT_GE(g->DefRowHeight(), fw::scaleToDpi(18, to));
+    int total = 0;
+    for (int w : widths()) total += w;
+    EXPECT_EQ(total, this->client().right) << "the columns fill it";
+    ASSERT_TRUE(IsWindowVisible(editor)) << "the editor stays open";
+    const fw::Rect cell = g->CellRectToClient(g->CellRect(2, 1));
+    const fw::Rect ed = editorRect();
+    EXPECT_TRUE(ed.left >= cell.left && ed.right <= cell.right + 1 && ed.top >= cell.top && ed.bottom <= cell.bottom)
+        << "editor over its cell";
+    EXPECT_EQ(g->CurrentCol(), 2);
+    EXPECT_EQ(g->CurrentRow(), 1);
+    EXPECT_EQ(g->RawCellText(2, 1), "05324172892");
+  }
+  EXPECT_EQ(widths(), before);
+  EXPECT_EQ(g->DefRowHeight(), rowHeight);
+  EXPECT_EQ(editorRect(), editorBefore);
+  EXPECT_EQ(this->client().right, client.right);
+  RECT back;
+  GetWindowRect(frame, &back);
+  EXPECT_EQ(back.right - back.left, window.right - window.left);
+  EXPECT_EQ(back.bottom - back.top, window.bottom - window.top);
+}

@@ -110,6 +110,9 @@ class WidgetPeer {
   virtual void setPicture(std::shared_ptr<const Bitmap> picture) = 0;
   virtual void setMenu(const std::vector<MenuItem*>* items) = 0;  // forms: the menu bar
   virtual void setIcon(const std::string& resource) = 0;          // forms
+  // Forms: the density the window is laid out at, which picks the size of its icons; set
+  // before the icon.
+  virtual void setDpi(int /*dpi*/) {}
   virtual void centerOnScreen() = 0;                              // forms
 
   // Assistive technology (fw/accessible.h): an event about an element of the control's tree,
@@ -117,6 +120,20 @@ class WidgetPeer {
   virtual void accessibleEvent(unsigned /*event*/, int /*element*/) {}
   virtual void announce(const std::string& /*text*/, int /*element*/) {}
 };
+
+// A text in a font: its advance width, the font's cell height (ascent and descent), its
+// internal leading (the part of the cell above the letters' height), and how far the last
+// glyph's ink reaches past the advance (an italic letter's overhang: its negative C width).
+struct TextMetrics {
+  int width = 0;
+  int height = 0;
+  int internalLeading = 0;
+  int overhang = 0;
+};
+
+// The edge of a small icon (title bar, notification area) at a density: 16, 20, 24 or 32
+// pixels at 96, 120, 144 and 192 pixels per inch; big icons are twice that.
+constexpr int smallIconSize(int dpi) { return dpi <= 0 ? 16 : (16 * dpi + 48) / 96; }
 
 std::unique_ptr<WidgetPeer> createWidget(WidgetKind kind, Control& control, WidgetPeer* parent, const WidgetStyle& style);
 
@@ -130,6 +147,8 @@ void processMessages();
 void quit();
 void bringApplicationToFront();
 int screenDpi();
+// Measures a text in a font without a window (empty text: width 0, the font's cell height).
+TextMetrics measureText(const Font& font, const std::string& text);
 Size screenSize();
 std::string loadLayoutText(const std::string& name);  // UTF-8 text of a stored layout
 std::shared_ptr<const Bitmap> loadPicture(const std::string& name);

@@ -12,6 +12,7 @@
 #include "fw/component.h"
 #include "fw/font.h"
 #include "fw/geometry.h"
+#include "fw/scale.h"
 #include "fw/shell.h"
 
 namespace fw {
@@ -164,7 +165,20 @@ class Control : public Component {
   // layout sets Left, Top, Width and Height one by one: one move of the window instead of four.
   void holdBounds(bool hold);
 
+  // The density the control is laid out at: its form's (the screen's for a control outside
+  // a form).
+  virtual int dpi() const;
+  // Lays the control out again at another density: its font, its bounds and its children, each
+  // value from its layout's design value where it still has it (fw/scale.h), then its size to
+  // its content. Forms call it when their window changes screens.
+  virtual void changeScale(int oldDpi, int newDpi);
+
  protected:
+  // The font and the children at the new density, without the control's own bounds.
+  void scaleContent(int oldDpi, int newDpi);
+  // The design height of the control's own font, for a font a control sets itself.
+  void setDesignFontHeight(int h) { designFontHeight_ = h; }
+  int designWidth() const { return designWidth_; }
   // Sizes the control to its content (labels); called when automatic sizing is on.
   virtual void fitToContent() {}
   // The control's font changed (set, or taken over from the parent).
@@ -188,6 +202,7 @@ class Control : public Component {
   bool loading_ = true;
   bool boundsHeld_ = false;
   bool boundsPending_ = false;
+  bool scaling_ = false;  // changeScale is at work on this control
   bool showHint_ = false;
   std::string hint_;
   std::string accessibleName_;
@@ -197,6 +212,12 @@ class Control : public Component {
   Align align_ = Align::None;
   PopupMenu* popupMenu_ = nullptr;
   int cursor_ = 0;
+  // The layout's values in design pixels (kNoDesign: none).
+  int designLeft_;
+  int designTop_;
+  int designWidth_;
+  int designHeight_;
+  int designFontHeight_;
 };
 
 // Applies one stored font field (the part after "Font.": Name, Height, Charset, Color, Style);

@@ -23,6 +23,17 @@ class CheckBox : public Control {
   bool checked() const { return peer().checked(); }
   void setChecked(bool c) { peer().setChecked(c); }
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
+  // A box is never narrower than its mark and its text: at the end of loading and at every
+  // density it widens when its font outgrew the layout's width.
+  void loaded() override;
+  void changeScale(int oldDpi, int newDpi) override;
+  // The width its mark and text need.
+  int neededWidth() const;
+  // The check mark and the gap before the text (13 and 4 pixels at 96 pixels per inch).
+  static int markExtent(int dpi);
+
+ private:
+  void widenToText();
 };
 
 // Positions outside the range are held at the nearer end, as the platform's bar does.

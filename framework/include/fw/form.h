@@ -33,7 +33,12 @@ class Form : public Control {
   void setPosition(FormPosition p);
   Size designClientSize() const { return designClient_; }
   void setClientSize(Size s);
-  int dpi() const { return dpi_; }
+  int dpi() const override { return dpi_; }
+  // The window moved to a screen of another density (or the screen's density changed): the
+  // window takes the suggested rectangle (screen coordinates of its frame) and everything in
+  // it is laid out again at the new density. An auto-sized window then fits its content,
+  // keeping the suggested top-left corner.
+  void handleDpiChanged(int newDpi, const Rect& suggested);
 
   CloseQueryEvent onCloseQuery;
   NotifyEvent onShow;
@@ -62,6 +67,7 @@ class Form : public Control {
   bool keyPreview_ = false;
   bool closed_ = false;
   int dpi_ = 114;
+  std::string icon_;
 };
 
 }  // namespace fw

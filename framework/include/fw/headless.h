@@ -12,12 +12,17 @@
 
 namespace fw {
 class CustomControl;
+class Form;
 }
 
 namespace fw::headless {
 
 void setScreen(Size size, int dpi);
 void setResourceDir(const std::string& dir);
+// Moves a form's window to a screen of another density, as the platform tells a window that
+// is aware of each screen's density: the new density and a suggested rectangle, the window's
+// own scaled about its top-left corner.
+void moveToDpi(Form& form, int dpi);
 // Advances the virtual clock, running the timers that fall due, in order.
 void advanceTime(unsigned ms);
 int liveTimers();
