@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "device_text.h"
 #include "fw/text.h"
 #include "tbip.h"
 
@@ -173,11 +174,11 @@ void TForm1::Timer1Timer(fw::Component&) {
 }
 
 void TForm1::pollDeviceStatus() {
-  const std::string model = fw::fromUtf16(Korvan1->ExecuteCommand(u"devicemodel"));
+  const std::string model = deviceText(Korvan1->ExecuteCommand(u"devicemodel"));
   if (!model.empty()) {
     Label24.setCaption(ansi(u8"Cihaz modeli: ") + model);
     const std::u16string serial = Korvan1->ExecuteCommand(u"serial");
-    Label25.setCaption(fw::fromUtf16(u"Seri no: " + serial));
+    Label25.setCaption(deviceText(u"Seri no: " + serial));
   } else {
     Label24.setCaption("");
     Label25.setCaption("");
@@ -199,11 +200,11 @@ void TForm1::pollDeviceStatus() {
 void TForm1::Korvan1CallerID(device::TKorvan&, std::u16string_view DeviceID, std::u16string_view Line,
                              std::u16string_view PhoneNumber, std::u16string_view DateTime,
                              std::u16string_view OtherText) {
-  const std::string deviceId = fw::fromUtf16(DeviceID);
-  const std::string line = fw::fromUtf16(Line);
-  const std::string number = fw::fromUtf16(PhoneNumber);
-  const std::string dateTime = fw::fromUtf16(DateTime);
-  const std::string other = fw::fromUtf16(OtherText);
+  const std::string deviceId = deviceText(DeviceID);
+  const std::string line = deviceText(Line);
+  const std::string number = deviceText(PhoneNumber);
+  const std::string dateTime = deviceText(DateTime);
+  const std::string other = deviceText(OtherText);
 
   // At most eleven rows: the ten newest earlier calls and this one.
   while (CellGrid1.RowCount() > 10) CellGrid1.RemoveRow(0);
