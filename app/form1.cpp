@@ -17,9 +17,11 @@ int parseInteger(const std::string& text) {
   int value = 0;
   const char* first = text.data();
   const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
+  // One sign at most: from_chars reads a '-' of its own, so "+-5" would pass as -5.
+  const bool plus = first != last && *first == '+';
+  if (plus) ++first;
   const auto [ptr, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc() || ptr != last || first == last)
+  if (ec != std::errc() || ptr != last || first == last || (plus && *first == '-'))
     throw std::invalid_argument("'" + text + "' is not a valid integer value");
   return value;
 }

@@ -174,6 +174,10 @@ TEST_F(Form1Test, SignalLevelsMoveTheBarsAndLabels) {
   EXPECT_EQ(form->Label2.caption(), "-3");
   EXPECT_EQ(form->Label3.caption(), "7");
   EXPECT_THROW(levels({u"99999999999", u"1", u"1", u"1", u"", u"", u"", u""}), std::invalid_argument);
+  // Found by the fuzzer: two signs once read as a negative level.
+  for (const char16_t* twoSigns : {u"+-5", u"+-0", u"++5", u"-+5", u"--5"})
+    EXPECT_THROW(levels({u"1", u"1", u"1", twoSigns, u"", u"", u"", u""}), std::invalid_argument) << fw::toUtf8(fw::fromUtf16(twoSigns));
+  EXPECT_EQ(form->Label4.caption(), "0");
 }
 
 TEST_F(Form1Test, ThePollShowsTheDeviceStatus) {
