@@ -74,6 +74,36 @@ bool answers(HWND window) {
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
 }
 
+// Real keys to the focused window of the window in front.
+void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl = false) {
+  std::vector<INPUT> in;
+  auto add = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
+    in.push_back(i);
+  };
+  if (ctrl) add(VK_CONTROL, false);
+  if (shift) add(VK_SHIFT, false);
+  for (WORD k : keys) {
+    add(k, false);
+    add(k, true);
+  }
+  if (shift) add(VK_SHIFT, true);
+  if (ctrl) add(VK_CONTROL, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+std::vector<std::wstring> split(const std::wstring& text, const std::wstring& separator) {
+  std::vector<std::wstring> parts;
+  size_t pos = 0;
+  for (size_t next; (next = text.find(separator, pos)) != std::wstring::npos; pos = next + separator.size())
+    parts.push_back(text.substr(pos, next - pos));
+  parts.push_back(text.substr(pos));
+  return parts;
+}
+
 class Robustness : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -128,41 +158,32 @@ class Robustness : public ::testing::Test {
     EXPECT_EQ(program_->waitForExit(), 0u) << "the program did not end cleanly";
   }
 
+  // The call list as Ctrl+C copies it, all of it selected by real keys.
+  std::vector<std::wstring> copiedList() {
+    HWND grid = program_->control(L"CellGrid1");
+    RECT r;
+    GetWindowRect(grid, &r);
+    harness::movePointer({r.left + 20, r.top + 30});  // a cell of the first row
+    harness::mouseButton(MOUSEEVENTF_LEFTDOWN);
+    harness::mouseButton(MOUSEEVENTF_LEFTUP);
+    harness::waitFor([&] { return GetForegroundWindow() == program_->mainWindow(); }, 2s);
+    setClipboardText(L"");
+    pressKeys({VK_HOME}, false, true);
+    pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT,
+               VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT},
+              true);
+    pressKeys({'C'}, false, true);
+    std::wstring copied;
+    harness::waitFor([&] { return (copied = harness::clipboardText()).size() > 10; }, 5s);
+    auto lines = split(copied, L"\r\n");
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+  }
   std::wstring journal_;
   std::optional<harness::Program> program_;
 };
 
 // ---- soak ----
-
-// Real keys to the focused window of the window in front.
-void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl = false) {
-  std::vector<INPUT> in;
-  auto add = [&](WORD vk, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = vk;
-    i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
-    in.push_back(i);
-  };
-  if (ctrl) add(VK_CONTROL, false);
-  if (shift) add(VK_SHIFT, false);
-  for (WORD k : keys) {
-    add(k, false);
-    add(k, true);
-  }
-  if (shift) add(VK_SHIFT, true);
-  if (ctrl) add(VK_CONTROL, true);
-  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-}
-
-std::vector<std::wstring> split(const std::wstring& text, const std::wstring& separator) {
-  std::vector<std::wstring> parts;
-  size_t pos = 0;
-  for (size_t next; (next = text.find(separator, pos)) != std::wstring::npos; pos = next + separator.size())
-    parts.push_back(text.substr(pos, next - pos));
-  parts.push_back(text.substr(pos));
-  return parts;
-}
 
 // A long run of one kind of event, as weeks of use bring them. Afterwards the window answers
 // at once, shows the right list, counter and bars, and holds no more handles and GDI objects
@@ -191,27 +212,6 @@ class Soak : public Robustness {
     const char* handles = before_.at("handles") > 0 ? "handles" : "handlesLive";
     EXPECT_LE(after.at(gdi), before_.at(gdi) + 5) << gdi;
     EXPECT_LE(after.at(handles), before_.at(handles) + 5) << handles;
-  }
-  // The call list as Ctrl+C copies it, all of it selected by real keys.
-  std::vector<std::wstring> copiedList() {
-    HWND grid = program_->control(L"CellGrid1");
-    RECT r;
-    GetWindowRect(grid, &r);
-    harness::movePointer({r.left + 20, r.top + 30});  // a cell of the first row
-    harness::mouseButton(MOUSEEVENTF_LEFTDOWN);
-    harness::mouseButton(MOUSEEVENTF_LEFTUP);
-    harness::waitFor([&] { return GetForegroundWindow() == program_->mainWindow(); }, 2s);
-    setClipboardText(L"");
-    pressKeys({VK_HOME}, false, true);
-    pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT,
-               VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT},
-              true);
-    pressKeys({'C'}, false, true);
-    std::wstring copied;
-    harness::waitFor([&] { return (copied = harness::clipboardText()).size() > 10; }, 5s);
-    auto lines = split(copied, L"\r\n");
-    if (!lines.empty() && lines.back().empty()) lines.pop_back();
-    return lines;
   }
   std::map<std::string, long long> before_;
 };
@@ -292,6 +292,51 @@ TEST_F(Robustness, ClipboardHeldByAnotherProgramWhenACallArrives) {
   ASSERT_EQ(sim(L"call 1 0216"), 0u);
   EXPECT_TRUE(counterReaches(L"2"));
   EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0216"; })) << harness::utf8(harness::clipboardText());
+  closeCleanly();
+}
+
+struct BalloonSearch {
+  HWND found = nullptr;
+};
+BOOL CALLBACK findBalloon(HWND hwnd, LPARAM lp) {
+  wchar_t cls[64];
+  if (GetClassNameW(hwnd, cls, 64) && std::wstring(cls) == TOOLTIPS_CLASSW && IsWindowVisible(hwnd) &&
+      (GetWindowLongW(hwnd, GWL_STYLE) & TTS_BALLOON)) {
+    reinterpret_cast<BalloonSearch*>(lp)->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::wstring balloonText() {
+  BalloonSearch search;
+  EnumWindows(findBalloon, reinterpret_cast<LPARAM>(&search));
+  return search.found ? harness::windowText(search.found) : L"";
+}
+
+// A number with a zero, a tab or a line break in it: listed, copied and alerted with each
+// control character as "?", and a copy of the whole list loses nothing after it.
+TEST_F(Robustness, ControlCharactersFromTheDeviceShowAsQuestionMarks) {
+  startConnected();
+  setCheck(L"BipBox", false);
+  ASSERT_EQ(sim(L"call 3 \\u0000zz"), 0u);
+  EXPECT_TRUE(counterReaches(L"1"));
+  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"?zz"; })) << harness::utf8(harness::clipboardText());
+  EXPECT_TRUE(harness::waitFor([] { return balloonText() == L"?zz"; }, 10s)) << harness::utf8(balloonText());
+  harness::screenshot(GetDesktopWindow(), L"robustness-balloon-control-characters");
+  ASSERT_EQ(sim(L"call 1 a\\u0009b"), 0u);
+  ASSERT_EQ(sim(L"call 1 c\\u000Ad"), 0u);
+  EXPECT_TRUE(counterReaches(L"3"));
+  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"c?d"; })) << harness::utf8(harness::clipboardText());
+  const auto list = copiedList();
+  ASSERT_EQ(list.size(), 3u) << harness::utf8(harness::clipboardText());
+  const wchar_t* numbers[] = {L"?zz", L"a?b", L"c?d"};
+  for (int row = 0; row < 3; ++row) {
+    const auto cells = split(list[row], L"\t");
+    ASSERT_EQ(cells.size(), 6u) << harness::utf8(list[row]);
+    EXPECT_EQ(cells[0], std::to_wstring(row + 1));
+    EXPECT_EQ(cells[2], numbers[row]);
+  }
   closeCleanly();
 }
 
