@@ -199,6 +199,9 @@ Control::Control() : demo_(demoSeed(this)), earlyEvents_(environmentCount(L"KORV
   objectCreated();
   wchar_t failAll[4];
   if (GetEnvironmentVariableW(L"KORVANSIM_FAIL_ALL", failAll, 4) != 0) device_.failAll(true);
+  // A test that counts calls cannot let the demonstration's first call race its `demo off`.
+  wchar_t demo[8];
+  if (GetEnvironmentVariableW(L"KORVANSIM_DEMO", demo, 8) != 0 && std::wstring_view(demo) == L"off") demoEnabled_ = false;
 }
 
 Control::~Control() {
