@@ -7,6 +7,7 @@
 #include "fw/startup_trace.h"
 #include "cell_grid_access.h"
 #include "form1_access.h"
+#include "device_text.h"
 #include "fw/text.h"
 #include "tbip.h"
 
@@ -19,9 +20,11 @@ int parseInteger(const std::string& text) {
   int value = 0;
   const char* first = text.data();
   const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
+  // One sign at most: from_chars reads a '-' of its own, so "+-5" would pass as -5.
+  const bool plus = first != last && *first == '+';
+  if (plus) ++first;
   const auto [ptr, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc() || ptr != last || first == last)
+  if (ec != std::errc() || ptr != last || first == last || (plus && *first == '-'))
     throw std::invalid_argument("'" + text + "' is not a valid integer value");
   return value;
 }
@@ -180,11 +183,11 @@ void TForm1::Timer1Timer(fw::Component&) {
 }
 
 void TForm1::pollDeviceStatus() {
-  const std::string model = fw::fromUtf16(Korvan1->ExecuteCommand(u"devicemodel"));
+  const std::string model = deviceText(Korvan1->ExecuteCommand(u"devicemodel"));
   if (!model.empty()) {
     Label24.setCaption(ansi(u8"Cihaz modeli: ") + model);
     const std::u16string serial = Korvan1->ExecuteCommand(u"serial");
-    Label25.setCaption(fw::fromUtf16(u"Seri no: " + serial));
+    Label25.setCaption(deviceText(u"Seri no: " + serial));
   } else {
     Label24.setCaption("");
     Label25.setCaption("");
@@ -206,11 +209,11 @@ void TForm1::pollDeviceStatus() {
 void TForm1::Korvan1CallerID(device::TKorvan&, std::u16string_view DeviceID, std::u16string_view Line,
                              std::u16string_view PhoneNumber, std::u16string_view DateTime,
                              std::u16string_view OtherText) {
-  const std::string deviceId = fw::fromUtf16(DeviceID);
-  const std::string line = fw::fromUtf16(Line);
-  const std::string number = fw::fromUtf16(PhoneNumber);
-  const std::string dateTime = fw::fromUtf16(DateTime);
-  const std::string other = fw::fromUtf16(OtherText);
+  const std::string deviceId = deviceText(DeviceID);
+  const std::string line = deviceText(Line);
+  const std::string number = deviceText(PhoneNumber);
+  const std::string dateTime = deviceText(DateTime);
+  const std::string other = deviceText(OtherText);
 
   // At most eleven rows: the ten newest earlier calls and this one.
   while (CellGrid1.RowCount() > 10) CellGrid1.RemoveRow(0);

@@ -1,13 +1,80 @@
-// Copy, cut and paste of blocks of cells as tab-separated lines.
+// Copy, cut and paste of blocks of cells as tab-separated lines, in the quoted form that
+// spreadsheets write and read for a cell that holds a tab, a line break or a leading quote.
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cell_grid.h"
+#include "cell_grid_clipboard.h"
 #include "fw/platform.h"
 
 namespace grid {
+
+bool needsClipboardQuotes(std::string_view text) {
+  return !text.empty() && (text.front() == '"' || text.find_first_of("\t\r\n") != std::string_view::npos);
+}
+
+void appendClipboardField(std::string& out, std::string_view text) {
+  if (!needsClipboardQuotes(text)) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+bool ClipboardReader::readField(std::string* value) {
+  if (pos_ < text_.size() && text_[pos_] == '"' && readQuoted(value)) return endField();
+  const size_t end = std::min(text_.find_first_of("\t\r\n", pos_), text_.size());
+  if (value) value->assign(text_.substr(pos_, end - pos_));
+  pos_ = end;
+  return endField();
+}
+
+// The quoted form, when the field at pos_ is in it: the closing quote is the first quote not
+// doubled, and only a tab, a line break or the end may follow it. Otherwise nothing is read
+// and the field is plain text. A scan that fails stops at the first lone quote, so no part of
+// the text is scanned more than a few times whatever its quotes.
+bool ClipboardReader::readQuoted(std::string* value) {
+  size_t q = pos_ + 1;
+  for (;;) {
+    q = text_.find('"', q);
+    if (q == std::string_view::npos) return false;
+    if (q + 1 < text_.size() && text_[q + 1] == '"') {
+      q += 2;
+      continue;
+    }
+    break;
+  }
+  if (q + 1 < text_.size() && !isBreakOrTab(text_[q + 1])) return false;
+  if (value) {
+    value->clear();
+    for (size_t i = pos_ + 1; i < q; ++i) {
+      *value += text_[i];
+      if (text_[i] == '"') ++i;  // the second of a doubled quote
+    }
+  }
+  pos_ = q + 1;
+  return true;
+}
+
+// After a field: a tab starts the next field of the line; CR LF, a lone LF or a lone CR, or the
+// end of the text, ends the line.
+bool ClipboardReader::endField() {
+  if (pos_ < text_.size() && text_[pos_] == '\t') {
+    ++pos_;
+    return true;
+  }
+  if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
+  if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+  return false;
+}
+
 namespace {
 
 // Asked again before every cell: a cell handler may change the columns or the rows mid-block.
@@ -21,8 +88,9 @@ void writeByUser(TCellGrid& g, int col, int row, std::string value) {
 }
 
 // The selection as text: a line for each row holding its visible cells, tab-separated, each
-// line ending in CR LF. Only visible cells make fields, so a block whose left column is hidden
-// pastes back onto the same cells. With emptyCells, each cell is emptied right after it is read.
+// line ending in CR LF, each cell as a clipboard field. Only visible cells make fields, so a
+// block whose left column is hidden pastes back onto the same cells. With emptyCells, each cell
+// is emptied right after it is read.
 std::string selectionText(TCellGrid& g, bool emptyCells) {
   const TGridRect sel = g.Selection();
   std::string text;
@@ -32,7 +100,7 @@ std::string selectionText(TCellGrid& g, bool emptyCells) {
       if (!isVisibleColumn(g, c)) continue;
       if (!first) text += '\t';
       first = false;
-      text += g.RawCellText(c, r);
+      appendClipboardField(text, g.RawCellText(c, r));
       if (emptyCells) writeByUser(g, c, r, std::string());
     }
     text += "\r\n";
@@ -40,54 +108,37 @@ std::string selectionText(TCellGrid& g, bool emptyCells) {
   return text;
 }
 
-size_t countOf(std::string_view s, char ch) {
-  size_t n = 0;
-  for (size_t p = s.find(ch); p != std::string_view::npos; p = s.find(ch, p + 1)) ++n;
-  return n;
-}
-
-// A clipboard text read as a block. Lines end at CR LF, a lone LF or a lone CR, and a final
-// break does not start an empty line. Every line counts for the number of lines and the width,
+// A clipboard text read as a block. Every line counts for the number of lines and the width,
 // but only the first few are kept: the text may hold far more lines than the grid has rows.
 struct PastedBlock {
   size_t lineCount = 0;
-  size_t width = 1;                     // the most fields of any line (k tabs: k + 1 fields)
-  std::vector<std::string_view> lines;  // the first min(lineCount, keep) lines
+  size_t width = 1;                             // the most fields of any line
+  std::vector<std::vector<std::string>> lines;  // the first min(lineCount, keep) lines
 };
 
 PastedBlock readBlock(std::string_view text, size_t keep) {
   PastedBlock block;
-  constexpr size_t npos = std::string_view::npos;
-  // The next CR and LF at or after pos, each looked up again only once passed, so the text is
-  // read once however its breaks are mixed.
-  size_t nextCr = text.find('\r'), nextLf = text.find('\n');
-  size_t pos = 0;
-  while (pos < text.size()) {
-    if (nextCr != npos && nextCr < pos) nextCr = text.find('\r', pos);
-    if (nextLf != npos && nextLf < pos) nextLf = text.find('\n', pos);
-    const size_t end = std::min({nextCr, nextLf, text.size()});
-    const std::string_view line = text.substr(pos, end - pos);
-    block.width = std::max(block.width, countOf(line, '\t') + 1);
-    if (block.lineCount < keep) block.lines.push_back(line);
+  ClipboardReader reader(text);
+  std::vector<std::string> fields;
+  while (!reader.atEnd()) {
+    const bool kept = block.lineCount < keep;
+    size_t count = 0;
+    fields.clear();
+    for (bool more = true; more; ++count) {
+      std::string* value = nullptr;
+      if (kept) value = &fields.emplace_back();
+      more = reader.readField(value);
+    }
+    block.width = std::max(block.width, count);
+    if (kept) block.lines.push_back(std::move(fields));
     ++block.lineCount;
-    pos = end;
-    if (pos < text.size() && text[pos] == '\r') ++pos;
-    if (pos < text.size() && text[pos] == '\n') ++pos;
   }
   return block;
 }
 
-// The first count values of a line: its tab-separated fields, then empty values.
-std::vector<std::string> valuesOf(std::string_view line, size_t count) {
-  std::vector<std::string> values;
-  values.reserve(count);
-  size_t pos = 0;
-  while (values.size() < count) {
-    const size_t tab = line.find('\t', pos);
-    values.emplace_back(line.substr(pos, tab == std::string_view::npos ? tab : tab - pos));
-    if (tab == std::string_view::npos) break;
-    pos = tab + 1;
-  }
+// The first count values of a line: its fields, then empty values.
+std::vector<std::string> valuesOf(const std::vector<std::string>& line, size_t count) {
+  std::vector<std::string> values(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(std::min(count, line.size())));
   values.resize(count);
   return values;
 }

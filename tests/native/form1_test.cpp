@@ -175,6 +175,10 @@ TEST_F(Form1Test, SignalLevelsMoveTheBarsAndLabels) {
   EXPECT_EQ(form->Label2.caption(), "-3");
   EXPECT_EQ(form->Label3.caption(), "7");
   EXPECT_THROW(levels({u"99999999999", u"1", u"1", u"1", u"", u"", u"", u""}), std::invalid_argument);
+  // Found by the fuzzer: two signs once read as a negative level.
+  for (const char16_t* twoSigns : {u"+-5", u"+-0", u"++5", u"-+5", u"--5"})
+    EXPECT_THROW(levels({u"1", u"1", u"1", twoSigns, u"", u"", u"", u""}), std::invalid_argument) << fw::toUtf8(fw::fromUtf16(twoSigns));
+  EXPECT_EQ(form->Label4.caption(), "0");
 }
 
 TEST_F(Form1Test, ThePollShowsTheDeviceStatus) {
@@ -284,11 +288,63 @@ TEST_F(CallHandling, DeviceTextIsConvertedAndLongNumbersGoToTheClipboardWhole) {
   form->BipBox.setChecked(false);
   std::u16string number(300, u'9');
   number += u"\xD800\u015F";  // a lone surrogate, then 'ş'
-  number += std::u16string(1, u'\0') + u"x";
+  number += std::u16string(1, u'\0') + u"x";  // a zero cuts nothing (it shows as '?')
   call(u"1", number);
-  const std::string expected = std::string(300, '9') + "?\xFE" + std::string(1, '\0') + "x";
+  const std::string expected = std::string(300, '9') + "?\xFE" + "?x";
   EXPECT_EQ(fw::clipboard::text(), expected);
   EXPECT_EQ(form->CellGrid1.CellText(2, 0), expected);
+}
+
+// A device string with a zero, a tab or a line break in it once cut the copied list short or
+// split its rows and columns. Control characters now show, copy and alert as '?', in every one
+// of the five strings, and a copy of the whole list keeps every row.
+TEST_F(CallHandling, ControlCharactersInDeviceStringsShowAndCopyAsQuestionMarks) {
+  using namespace std::string_literals;
+  const struct {
+    std::u16string sent;
+    std::string shown;
+  } cases[] = {
+      {u"\0zz"s, "?zz"},
+      {u"a\tb", "a?b"},
+      {u"c\nd", "c?d"},
+      {u"\r\n", "??"},
+      {u"\x01\x1F\x7F \x20~", "???  ~"},
+      {u"9\0"s, "9?"},
+      {u"\u015F\0\u015F"s, "\xFE?\xFE"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(fw::toUtf8(c.shown));
+    auto form = makeForm();
+    form->BipBox.setChecked(false);
+    call(u"1", u"before");
+    fake->OnCallerID(*fake, c.sent, c.sent, c.sent, c.sent, c.sent);
+    call(u"1", u"after");
+    grid::TCellGrid& g = form->CellGrid1;
+    for (int col = 1; col < 6; ++col) EXPECT_EQ(g.CellText(col, 1), c.shown) << "column " << col;
+    const auto icons = fw::headless::trayIcons();
+    ASSERT_EQ(icons.size(), 1u);
+    fake->OnCallerID(*fake, u"S", u"1", c.sent, u"D", u"O");
+    EXPECT_EQ(fw::headless::trayIcons()[0].data.info, c.shown) << "the balloon's text";
+    EXPECT_EQ(fw::clipboard::text(), c.shown);
+
+    g.SetCurrentCell(0, 0);
+    g.SetSelection({0, 0, 5, 3}, false);
+    form->CellGrid1.CopySelection();
+    const std::string s = c.shown;
+    EXPECT_EQ(fw::clipboard::text(), "1\t1\tbefore\t10.12.2026 14:03:22\tSER-1\tek\r\n"
+                                     "2\t" + s + "\t" + s + "\t" + s + "\t" + s + "\t" + s + "\r\n"
+                                     "3\t1\tafter\t10.12.2026 14:03:22\tSER-1\tek\r\n"
+                                     "4\t1\t" + s + "\tD\tS\tO\r\n");
+  }
+}
+
+TEST_F(Form1Test, ControlCharactersInTheDeviceModelAndSerialShowAsQuestionMarks) {
+  using namespace std::string_literals;
+  auto form = makeForm();
+  fake->replies = {{"devicemodel", u"KRV\0-4\t"s}, {"serial", u"S\r\n1"}};
+  fw::headless::advanceTime(500);
+  EXPECT_EQ(form->Label24.caption(), "Cihaz modeli: KRV?-4?");
+  EXPECT_EQ(form->Label25.caption(), "Seri no: S??1");
 }
 
 TEST_F(CallHandling, ListeyiSilRemovesRowsAndDeviceLossBlanksThem) {

@@ -131,6 +131,89 @@ TEST_F(ClipboardTest, ABlockCopiedAndPastedBackLandsOnTheSameCells) {
   }
 }
 
+// A cell that holds a tab or a line break once split into several cells or rows on the
+// clipboard, so a spreadsheet received shifted columns. Such a cell, and one that begins with a
+// double quote, is now written in the quoted form; every other cell as it is.
+TEST_F(ClipboardTest, CopyQuotesACellWithATabALineBreakOrALeadingQuote) {
+  const struct {
+    std::string cell;
+    std::string field;
+  } cases[] = {
+      {"a\tb", "\"a\tb\""},
+      {"c\nd", "\"c\nd\""},
+      {"e\r\nf", "\"e\r\nf\""},
+      {"g\r", "\"g\r\""},
+      {"\"quoted\"", "\"\"\"quoted\"\"\""},
+      {"\"", "\"\"\"\""},
+      {"say \"hi\"\tthere", "\"say \"\"hi\"\"\tthere\""},
+      {"inner \"quotes\" alone", "inner \"quotes\" alone"},
+      {"", ""},
+      {" ", " "},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(testing::PrintToString(tc.cell));
+    prepare(GridState().size(3, 1).select({0, 0, 2, 0}));
+    g.setCellText(1, 0, tc.cell);
+    g.CopySelection();
+    EXPECT_EQ(fw::clipboard::text(), ".\t" + tc.field + "\t.\r\n");
+  }
+}
+
+TEST_F(ClipboardTest, PasteReadsTheQuotedFormAndLeavesOtherQuotesAlone) {
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"quoted fields", "\"a\tb\"\t\"c\r\nd\"\r\n\"\"\"q\"\"\"\tx", {"a\tb|c\r\nd|.", "\"q\"|x|.", ".|.|."}},
+      {"an empty quoted field", "\"\"\tz", {"|z|.", ".|.|.", ".|.|."}},
+      {"a quote inside a plain field is text", "a\"b\tc\"", {"a\"b|c\"|.", ".|.|.", ".|.|."}},
+      {"text after the closing quote: plain", "\"ab\"c\td", {"\"ab\"c|d|.", ".|.|.", ".|.|."}},
+      {"a quote never closed: plain to the tab", "\"ab\tc\r\nd", {"\"ab|c|.", "d||.", ".|.|."}},
+      {"a lone quote", "\"", {"\"|.|.", ".|.|.", ".|.|."}},
+      {"the quoted form ends the text", "1\t\"x\ny\"", {"1|x\ny|.", ".|.|.", ".|.|."}},
+      {"a quoted line break is not a line", "\"1\n2\n3\"\t4\n5", {"1\n2\n3|4|.", "5||.", ".|.|."}},
+      {"doubled quotes that never close", "\"\"\"\"\"\tb", {"\"\"\"\"\"|b|.", ".|.|.", ".|.|."}},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.name);
+    prepare(GridState().size(3, 3));
+    fw::clipboard::setText(tc.text);
+    g.PasteClipboard();
+    EXPECT_EQ(rows(), tc.expected);
+  }
+}
+
+// The property the clipboard keeps for every grid: a copy, then a paste into an empty grid of
+// the same shape, gives back the same cells, whatever they hold.
+TEST_F(ClipboardTest, AnyCellTextsSurviveACopyAndAPaste) {
+  const std::vector<std::string> texts = {
+      "", "\t", "\r\n", "\r", "\n", "\"", "\"\"", "\"a\"", "\"a\"b", "a\"", "a\"\"b", "\t\"\t",
+      "\"\r\n\"", " \"x", "\n\n", std::string(1, '\0') + "zz", "\x01\x7F\xFE", "\"\t", "x\r\"\ny"};
+  for (const std::set<int>& hidden : {std::set<int>{}, std::set<int>{1}}) {
+    SCOPED_TRACE(testing::PrintToString(hidden));
+    const int cols = 3;
+    const int rowCount = static_cast<int>((texts.size() + cols - 1) / cols);
+    prepare(GridState().size(cols, rowCount).hidden(hidden).select({0, 0, cols - 1, rowCount - 1}));
+    for (size_t i = 0; i < texts.size(); ++i) g.setCellText(static_cast<int>(i % cols), static_cast<int>(i / cols), texts[i]);
+    std::vector<std::string> before;
+    for (int r = 0; r < rowCount; ++r)
+      for (int c = 0; c < cols; ++c)
+        if (!hidden.count(c)) before.push_back(g.RawCellText(c, r));
+    g.CopySelection();
+
+    prepare(GridState().size(cols, rowCount).hidden(hidden));
+    for (int c = 0; c < cols; ++c)
+      for (int r = 0; r < rowCount; ++r) g.setCellText(c, r, "");
+    g.PasteClipboard();
+    std::vector<std::string> after;
+    for (int r = 0; r < rowCount; ++r)
+      for (int c = 0; c < cols; ++c)
+        if (!hidden.count(c)) after.push_back(g.RawCellText(c, r));
+    EXPECT_EQ(after, before);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Cut
 

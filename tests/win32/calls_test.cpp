@@ -80,8 +80,12 @@ class Calls : public ::testing::Test {
     journal_ = harness::outDir() + L"\\calls-journal.txt";
     DeleteFileW(journal_.c_str());
     SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", journal_.c_str());
+    SetEnvironmentVariableW(L"KORVANSIM_DEMO", L"off");  // its first call would race the counts
   }
-  void TearDown() override { SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", nullptr); }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", nullptr);
+    SetEnvironmentVariableW(L"KORVANSIM_DEMO", nullptr);
+  }
 
   // Starts the program with the demonstration's own calls stopped.
   void start() {

@@ -42,8 +42,12 @@ class WithSimulatedDevice : public ::testing::Test {
     journal_ = harness::outDir() + L"\\device-journal.txt";
     DeleteFileW(journal_.c_str());
     SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", journal_.c_str());
+    SetEnvironmentVariableW(L"KORVANSIM_DEMO", L"off");  // its first call would race the counts
   }
-  void TearDown() override { SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", nullptr); }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", nullptr);
+    SetEnvironmentVariableW(L"KORVANSIM_DEMO", nullptr);
+  }
   std::wstring journal_;
 };
 

@@ -80,6 +80,8 @@ inline constexpr Verb kVerbs[] = {
     {L"call", 2, 5, false},  {L"levels", 0, 8, false}, {L"plug", 0, 2, false},
     {L"unplug", 0, 0, false}, {L"fail", 1, 2, false},   {L"demo", 1, 1, false},
     {L"log", 0, 0, true},     {L"calls", 3, 3, false},
+    {L"levelstorm", 1, 1, false}, {L"replug", 1, 1, false}, {L"failall", 1, 1, false},
+    {L"resources", 0, 0, true},
 };
 const Verb* findVerb(std::wstring_view name);
 

@@ -36,6 +36,16 @@ constexpr wchar_t kUsage[] =
     L"                        the next COMMAND (or StartMonitoring) fails with HRESULT (E_FAIL)\n"
     L"  demo on|off           the built-in demonstration (on by default)\n"
     L"  log                   the commands the control received, one a line\n"
+    L"  levelstorm N          raise N OnSignalA as fast as the host takes them, its timers still\n"
+    L"                        running (every 7th with a non-number; the last 11 22 33 44)\n"
+    L"  replug N              N unplug/plug cycles, one step at each \"devicemodel\" the host asks\n"
+    L"  failall on|off        every command and StartMonitoring fails (E_FAIL) until off\n"
+    L"  resources             what the host process holds: GDI and USER objects, handles,\n"
+    L"                        working set (read inside the process, where Wine counts them)\n"
+    L"Set before the program starts: KORVANSIM_DEMO=off (no demonstration from the start),\n"
+    L"KORVANSIM_FAIL_ALL=1 (failall from creation),\n"
+    L"KORVANSIM_EARLY_EVENTS=N (N calls and a levels update raised while the host creates and\n"
+    L"starts the control: on connecting its events, then inside StartMonitoring).\n"
     L"In arguments \\uXXXX is that UTF-16 code unit (lone surrogates too) and \\\\ a backslash.\n"
     L"Without --pid, the one process that hosts a simulated control is driven.\n";
 
@@ -100,7 +110,12 @@ std::optional<std::wstring> problemWith(std::vector<std::wstring>& words) {
   if (verb->name == L"calls" && !korvansim::parseCallCount(words[1])) {
     return L"\"" + words[1] + L"\" is not a call count (1 to " + std::to_wstring(korvansim::kMaxBurstCalls) + L")";
   }
-  if (verb->name == L"demo" && words[1] != L"on" && words[1] != L"off") return L"demo takes on or off";
+  if ((verb->name == L"levelstorm" || verb->name == L"replug") && !korvansim::parseCallCount(words[1])) {
+    return L"\"" + words[1] + L"\" is not a count (1 to " + std::to_wstring(korvansim::kMaxBurstCalls) + L")";
+  }
+  if ((verb->name == L"demo" || verb->name == L"failall") && words[1] != L"on" && words[1] != L"off") {
+    return std::wstring(verb->name) + L" takes on or off";
+  }
   return std::nullopt;
 }
 
@@ -136,7 +151,7 @@ int drive(DWORD processId, const std::vector<std::wstring>& words) {
   const auto outcome = korvansim::sendRequest(target.window, words, kAnswerTimeoutMs);
   if (!outcome.delivered) return failWith(kExitFailed, L"the control did not answer (program busy or gone)");
   if (outcome.status != Status::kDone) return failWith(kExitFailed, korvansim::describe(outcome.status));
-  if (words.front() == L"log") {
+  if (korvansim::findVerb(words.front())->needsReply) {
     for (const auto& entry : outcome.reply) say(entry);
   } else {
     say(words.front() + L": done in process " + std::to_wstring(processOf(target.window)));

@@ -1,6 +1,7 @@
 #include "control.h"
 
 #include <olectl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <iterator>
@@ -20,7 +21,73 @@ constexpr wchar_t kViewLabel[] = L"Korvan (simulated)";
 constexpr UINT kFirePendingMessage = WM_APP + 1;
 constexpr UINT_PTR kLevelsTimer = 1;
 constexpr UINT_PTR kCallTimer = 2;
+constexpr UINT_PTR kStormTimer = 3;
+// A level storm goes out in small batches, one batch a timer tick, so that the host's own
+// timers (its status poll) keep running through it.
+constexpr unsigned kStormBatch = 20;
 constexpr UINT kReplyTimeoutMs = 5000;
+
+unsigned environmentCount(const wchar_t* name) {
+  wchar_t text[16];
+  const DWORD n = GetEnvironmentVariableW(name, text, 16);
+  if (n == 0 || n >= 16) return 0;
+  return parseCallCount(text).value_or(0);
+}
+
+// How many GDI objects and kernel handles this process holds where the system keeps no count
+// (Wine answers 0). Both tables hand out their slots again: n new objects take the free slots
+// first and then new ones at the top, so with n above the free slots the highest slot any of
+// them gets, less n, is how many slots are in use. Live objects are then counted to within
+// the few the system keeps for itself.
+long long liveGdiObjects() {
+  constexpr int kProbes = 4000;
+  std::vector<HBRUSH> probes;
+  probes.reserve(kProbes);
+  UINT_PTR highest = 0;
+  for (int i = 0; i < kProbes; ++i) {
+    HBRUSH brush = CreateSolidBrush(RGB(i & 0xFF, 0, 0));
+    if (!brush) break;
+    probes.push_back(brush);
+    highest = std::max<UINT_PTR>(highest, reinterpret_cast<UINT_PTR>(brush) & 0xFFFF);
+  }
+  for (HBRUSH brush : probes) DeleteObject(brush);
+  return static_cast<long long>(highest) + 1 - static_cast<long long>(probes.size());
+}
+
+long long liveHandles() {
+  constexpr int kProbes = 2000;
+  std::vector<HANDLE> probes;
+  probes.reserve(kProbes);
+  UINT_PTR highest = 0;
+  for (int i = 0; i < kProbes; ++i) {
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!event) break;
+    probes.push_back(event);
+    highest = std::max<UINT_PTR>(highest, reinterpret_cast<UINT_PTR>(event) / 4);
+  }
+  for (HANDLE event : probes) CloseHandle(event);
+  return static_cast<long long>(highest) - static_cast<long long>(probes.size());
+}
+
+// What this process holds, read from inside it: under Wine another process reads 0 for its
+// GDI objects.
+std::vector<std::wstring> processResources() {
+  HANDLE self = GetCurrentProcess();
+  const DWORD gdi = GetGuiResources(self, GR_GDIOBJECTS);
+  const DWORD user = GetGuiResources(self, GR_USEROBJECTS);
+  DWORD handles = 0;
+  GetProcessHandleCount(self, &handles);
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(self, &memory, sizeof memory);
+  return {L"gdi " + std::to_wstring(gdi),
+          L"gdiLive " + std::to_wstring(liveGdiObjects()),
+          L"user " + std::to_wstring(user),
+          L"handles " + std::to_wstring(handles),
+          L"handlesLive " + std::to_wstring(liveHandles()),
+          L"workingSet " + std::to_wstring(memory.WorkingSetSize),
+          L"peakWorkingSet " + std::to_wstring(memory.PeakWorkingSetSize)};
+}
 
 LRESULT CALLBACK controlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -128,7 +195,14 @@ std::wstring argumentOr(std::span<const std::wstring> arguments, std::size_t ind
 
 // ---- creation and lifetime ----
 
-Control::Control() : demo_(demoSeed(this)) { objectCreated(); }
+Control::Control() : demo_(demoSeed(this)), earlyEvents_(environmentCount(L"KORVANSIM_EARLY_EVENTS")) {
+  objectCreated();
+  wchar_t failAll[4];
+  if (GetEnvironmentVariableW(L"KORVANSIM_FAIL_ALL", failAll, 4) != 0) device_.failAll(true);
+  // A test that counts calls cannot let the demonstration's first call race its `demo off`.
+  wchar_t demo[8];
+  if (GetEnvironmentVariableW(L"KORVANSIM_DEMO", demo, 8) != 0 && std::wstring_view(demo) == L"off") demoEnabled_ = false;
+}
 
 Control::~Control() {
   if (view_) DestroyWindow(view_);
@@ -199,7 +273,20 @@ HRESULT Control::GetTypeInfoCount(UINT* count) {
 HRESULT Control::StartMonitoring() {
   const HRESULT result = device_.startMonitoring();
   updateDemo();
+  raiseEarlyEvents(L"start");
   return result;
+}
+
+// For hosts that must cope with events while they are still setting the control up: raised
+// synchronously, inside the host's own call.
+void Control::raiseEarlyEvents(const std::wstring& when) {
+  for (unsigned i = 1; i <= earlyEvents_; ++i) {
+    const std::wstring call[] = {device_.serial(), L"1", when + std::to_wstring(i), L"10.12.2026 10:00:00", L""};
+    events_.fire(korvan::kOnCallerID, call);
+  }
+  if (earlyEvents_ == 0) return;
+  const std::wstring levels[] = {L"5", L"6", L"7", L"8", L"0", L"0", L"0", L"0"};
+  events_.fire(korvan::kOnSignalA, levels);
 }
 
 HRESULT Control::ExecuteCommand(BSTR command, BSTR* reply) {
@@ -232,6 +319,14 @@ void Control::onLevelsTimer() {
   events_.fire(korvan::kOnSignalA, levels);
 }
 
+void Control::onStormTimer() {
+  for (unsigned n = 0; n < kStormBatch && stormLeft_ > 0; ++n) {
+    --stormLeft_;
+    events_.fire(korvan::kOnSignalA, stormLevels(stormLeft_));
+  }
+  if (stormLeft_ == 0) KillTimer(messageWindow_, kStormTimer);
+}
+
 void Control::onCallTimer() {
   // Re-armed before raising: the sink may run a modal loop that lets the next tick through.
   SetTimer(messageWindow_, kCallTimer, demo_.nextCallDelayMs(), nullptr);
@@ -260,6 +355,7 @@ LRESULT Control::onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_TIMER:
       if (wParam == kLevelsTimer) onLevelsTimer();
       if (wParam == kCallTimer) onCallTimer();
+      if (wParam == kStormTimer) onStormTimer();
       return 0;
     case kFirePendingMessage:
       fireNextQueued();
@@ -305,17 +401,32 @@ Status Control::carryOut(const Message& request) {
     if (arguments[0] != L"on" && arguments[0] != L"off") return Status::kBadArgument;
     demoEnabled_ = arguments[0] == L"on";
     updateDemo();
+  } else if (verb == L"levelstorm") {
+    // As fast as the host takes them, as a line's level can change faster than a host redraws
+    // its bars. Every 7th update carries a non-number, which a host must drop whole.
+    const auto count = parseCallCount(arguments[0]);
+    if (!count) return Status::kBadArgument;
+    stormLeft_ += *count;
+    SetTimer(messageWindow_, kStormTimer, 1, nullptr);
+  } else if (verb == L"replug") {
+    const auto count = parseCallCount(arguments[0]);
+    if (!count) return Status::kBadArgument;
+    device_.replug(*count);
+  } else if (verb == L"failall") {
+    if (arguments[0] != L"on" && arguments[0] != L"off") return Status::kBadArgument;
+    device_.failAll(arguments[0] == L"on");
   } else if (verb == L"log") {
-    return sendLog(windowFromWire(request.replyWindow));
+    return sendReply(windowFromWire(request.replyWindow), device_.log());
+  } else if (verb == L"resources") {
+    return sendReply(windowFromWire(request.replyWindow), processResources());
   } else {
     return Status::kUnknownVerb;
   }
   return Status::kDone;
 }
 
-Status Control::sendLog(HWND replyTo) {
+Status Control::sendReply(HWND replyTo, const std::vector<std::wstring>& entries) {
   if (!IsWindow(replyTo)) return Status::kReplyUndeliverable;
-  const auto entries = device_.log();
   auto bytes = encode(0, entries);
   if (bytes.size() > kMaxReplyBytes) return Status::kReplyUndeliverable;
   COPYDATASTRUCT data{kReplyTag, static_cast<DWORD>(bytes.size()), bytes.data()};
@@ -388,7 +499,17 @@ HRESULT Control::EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
   if (!dispatch) return CONNECT_E_CANNOTCONNECT;
   *cookie = nextCookie_++;
   sinks_.emplace_back(*cookie, std::move(dispatch));
+  owner_.raiseEarlyEvents(L"advise");
   return S_OK;
+}
+
+std::vector<std::wstring> stormLevels(unsigned left) {
+  if (left == 0) return {L"11", L"22", L"33", L"44", L"0", L"0", L"0", L"0"};
+  std::vector<std::wstring> levels(8, L"0");
+  const unsigned i = left;
+  for (unsigned line = 0; line < 4; ++line) levels[line] = std::to_wstring((i * (line + 3)) % 31);
+  if (i % 7 == 0) levels[i % 4] = L"x" + std::to_wstring(i);
+  return levels;
 }
 
 HRESULT Control::EventPoint::Unadvise(DWORD cookie) {

@@ -145,13 +145,15 @@ class Control final : public korvan::IKorvan,
   HRESULT createMessageWindow();
 
   Status carryOut(const Message& request);
-  Status sendLog(HWND replyTo);
+  Status sendReply(HWND replyTo, const std::vector<std::wstring>& entries);
+  void raiseEarlyEvents(const std::wstring& when);
   void queueEvent(DISPID id, std::vector<std::wstring> arguments);
   void fireNextQueued();
 
   void updateDemo();
   void onLevelsTimer();
   void onCallTimer();
+  void onStormTimer();
 
   HRESULT activateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
 
@@ -160,6 +162,8 @@ class Control final : public korvan::IKorvan,
   SimDevice device_;
   Demo demo_;
   bool demoEnabled_ = true;
+  unsigned earlyEvents_ = 0;  // KORVANSIM_EARLY_EVENTS
+  unsigned stormLeft_ = 0;    // level updates of a `levelstorm` still to raise
   bool demoRunning_ = false;
   std::deque<PendingEvent> pending_;
 
@@ -170,6 +174,9 @@ class Control final : public korvan::IKorvan,
   ComPtr<IOleClientSite> clientSite_;
   ComPtr<IOleInPlaceSite> inPlaceSite_;
 };
+
+// The levels of a `levelstorm` update with `left` more to come; the last is 11 22 33 44.
+std::vector<std::wstring> stormLevels(unsigned left);
 
 #undef KORVANSIM_PLACEHOLDER
 

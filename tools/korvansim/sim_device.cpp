@@ -8,12 +8,15 @@ namespace korvansim {
 
 SimDevice::Answer SimDevice::execute(std::wstring_view command) {
   record(command);
+  if (failAll_) return {E_FAIL, {}};
   if (const auto failure = takeFailure(command)) return {*failure, {}};
+  if (command == L"devicemodel" && replugSteps_ > 0) plugged_ = --replugSteps_ % 2 == 0;
   return {S_OK, answerTo(command)};
 }
 
 HRESULT SimDevice::startMonitoring() {
   record(kStartMonitoringEntry);
+  if (failAll_) return E_FAIL;
   if (const auto failure = takeFailure(kStartMonitoringEntry)) return *failure;
   monitoring_ = true;
   return S_OK;

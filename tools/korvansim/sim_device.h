@@ -38,6 +38,11 @@ class SimDevice {
 
   // Queued per command: two `fail serial` make the next two "serial" fail.
   void failNext(std::wstring command, HRESULT result);
+  // Every command and StartMonitoring fails with E_FAIL while on.
+  void failAll(bool on) { failAll_ = on; }
+  // The next 2 x cycles "devicemodel" requests each first pull the device out or put it back,
+  // so the host sees every cycle at the pace it polls.
+  void replug(unsigned cycles) { replugSteps_ = 2ull * cycles; }
   std::vector<std::wstring> log() const { return {log_.begin(), log_.end()}; }
 
  private:
@@ -51,6 +56,8 @@ class SimDevice {
   std::wstring answerTo(std::wstring_view command) const;
 
   bool plugged_ = true;
+  bool failAll_ = false;
+  unsigned long long replugSteps_ = 0;
   bool monitoring_ = false;
   std::wstring model_ = kDefaultModel;
   std::wstring serial_ = kDefaultSerial;

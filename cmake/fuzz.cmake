@@ -1,0 +1,6 @@
+# libFuzzer build (clang): every library is compiled with coverage for the fuzzer and with the
+# sanitizers; only the fuzz targets link the fuzzer's main. The standard library's own checks
+# are on, so an index outside a vector stops the run even where it stays inside the allocation.
+add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all -g)
+add_link_options(-fsanitize=address,undefined)
+add_compile_definitions(_GLIBCXX_ASSERTIONS)
