@@ -508,6 +508,22 @@ TEST_F(TrayIconTest, TaskbarRestartPutsBackOnlyAVisibleIcon) {
   EXPECT_EQ(icons[0].version, 3u) << "the new shell is told the icon's version again";
 }
 
+// A program started with Windows can come up before the taskbar does: its first add fails, and
+// the icon must appear when the shell announces itself, without the program doing anything.
+TEST_F(TrayIconTest, AnIconShownBeforeTheNotificationAreaExistsAppearsWithIt) {
+  hl::setNotificationArea(false);
+  TTrayIcon& icon = makeIcon();
+  icon.setIconVisible(true);
+  EXPECT_TRUE(hl::trayIcons().empty());
+  ASSERT_FALSE(hl::shellCalls().empty());
+  EXPECT_FALSE(hl::shellCalls().back().succeeded) << "no notification area yet";
+  hl::setNotificationArea(true);
+  hl::send(shell::applicationWindow(), tray::TaskbarRestartMessage());
+  const auto icons = hl::trayIcons();
+  ASSERT_EQ(icons.size(), 1u);
+  EXPECT_EQ(icons[0].data.id, icon.IconData().id);
+}
+
 TEST_F(TrayIconTest, MinimisingHidesTheMainWindowIntoTheNotificationArea) {
   fw::Form& main = fw::Application::instance().createForm<fw::Form>(nullptr);
   main.setName("Main");
