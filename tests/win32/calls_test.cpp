@@ -39,27 +39,6 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
-void setClipboardText(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return;
-  EmptyClipboard();
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-  }
-  CloseClipboard();
-}
-
-// The file the program's sound output is copied to (32-bit samples, 44.1 kHz, one channel).
-std::wstring toneCapture() {
-  wchar_t capture[MAX_PATH];
-  if (GetEnvironmentVariableW(L"ZELVORA_TONE_CAPTURE", capture, MAX_PATH) == 0) return L"";
-  std::wstring path = capture;
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  return path;
-}
-
 constexpr size_t kToneBytes = 2205 * 4;  // 50 ms
 
 // The pitch of the 50 ms tone that starts at `offset`, from its zero crossings.
@@ -115,7 +94,7 @@ class Calls : public ::testing::Test {
 };
 
 TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
-  const std::wstring capture = toneCapture();
+  const std::wstring capture = harness::toneCapture();
   ASSERT_FALSE(capture.empty()) << "no sound capture set up";
   start();
 
@@ -141,7 +120,7 @@ TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
 
   // Not copied: whatever the user had on the clipboard stays.
   uncheck(L"PanoBox");
-  setClipboardText(L"kullan\u0131c\u0131n\u0131n metni");
+  harness::setClipboardText(L"kullan\u0131c\u0131n\u0131n metni");
   ASSERT_EQ(sim(L"call 2 0216"), 0u);
   EXPECT_TRUE(counterReaches(L"3"));
   harness::waitFor([] { return false; }, 500ms);

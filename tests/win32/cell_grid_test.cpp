@@ -77,39 +77,6 @@ bool loopUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 
 void settle() { loopUntil([] { return false; }, 300ms); }
 
-// Keys pressed and released on the keyboard, with Shift or Ctrl held around them: they go to
-// the focused window of the window in front.
-void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl = false) {
-  std::vector<INPUT> in;
-  auto add = [&](WORD vk, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = vk;
-    i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
-    in.push_back(i);
-  };
-  if (ctrl) add(VK_CONTROL, false);
-  if (shift) add(VK_SHIFT, false);
-  for (WORD k : keys) {
-    add(k, false);
-    add(k, true);
-  }
-  if (shift) add(VK_SHIFT, true);
-  if (ctrl) add(VK_CONTROL, true);
-  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-}
-
-void putOnClipboard(const std::wstring& text) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  memcpy(GlobalLock(mem), text.c_str(), bytes);
-  GlobalUnlock(mem);
-  SetClipboardData(CF_UNICODETEXT, mem);
-  CloseClipboard();
-}
-
 std::string describe(const grid::TGridRect& r) {
   char b[64];
   std::snprintf(b, sizeof b, "(%d,%d)-(%d,%d)", r.Left, r.Top, r.Right, r.Bottom);
@@ -342,22 +309,22 @@ TEST_F(CellGridOnWine, RealKeysMoveAndExtendTheSelectionAndCtrlCCopiesIt) {
       {{VK_UP}, true, {4, 1}, {4, 1, 5, 2}},
   };
   for (const auto& s : steps) {
-    pressKeys(s.keys, s.shift);
+    harness::pressKeys(s.keys, s.shift);
     EXPECT_TRUE(loopUntil([&] { return g->Selection() == s.selection; })) << describe(g->Selection());
     EXPECT_EQ((TGridCoord{g->CurrentCol(), g->CurrentRow()}), s.current);
   }
-  pressKeys({VK_DOWN}, true);  // back to rows 1..3
+  harness::pressKeys({VK_DOWN}, true);  // back to rows 1..3
   ASSERT_TRUE(loopUntil([&] { return g->Selection() == TGridRect{4, 1, 5, 3}; })) << describe(g->Selection());
 
-  putOnClipboard(L"");
-  pressKeys({'C'}, false, true);
+  ASSERT_TRUE(harness::setClipboardText(L""));
+  harness::pressKeys({'C'}, false, true);
   const std::wstring expected = L"A00017\t\u00d6zel hat\r\nA00017\t\u00c7a\u011fr\u0131 bekletme\r\nA00017\t\u0130\u015f yeri\r\n";
   EXPECT_TRUE(loopUntil([&] { return harness::clipboardText() == expected; })) << harness::utf8(harness::clipboardText());
 
   // The main window's grid is read-only: typing and pasting change no cell.
-  putOnClipboard(L"x\ty");
-  pressKeys({'X', VK_DELETE});
-  pressKeys({'V'}, false, true);
+  ASSERT_TRUE(harness::setClipboardText(L"x\ty"));
+  harness::pressKeys({'X', VK_DELETE});
+  harness::pressKeys({'V'}, false, true);
   settle();
   EXPECT_EQ(g->RawCellText(4, 1), "A00017");
   EXPECT_EQ(g->RawCellText(5, 1), fw::ansi(u8"Özel hat"));
@@ -371,7 +338,7 @@ TEST_F(CellGridOnWine, AMouseDragSelectsTheCellsItCrosses) {
   EXPECT_EQ((TGridCoord{g->CurrentCol(), g->CurrentRow()}), (TGridCoord{2, 1})) << "the press made the cell current";
   EXPECT_EQ(GetCapture(), nullptr) << "the release let go of the mouse";
 
-  pressKeys({'C'}, false, true);
+  harness::pressKeys({'C'}, false, true);
   const std::wstring expected = L"05324172892\t10.12.2026 05:22:37\r\n05324172893\t10.12.2026 05:23:37\r\n"
                                 L"05324172894\t10.12.2026 05:24:37\r\n";
   EXPECT_TRUE(loopUntil([&] { return harness::clipboardText() == expected; })) << harness::utf8(harness::clipboardText());

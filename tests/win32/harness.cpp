@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <cstring>
 #include <vector>
 
 namespace harness {
@@ -240,6 +241,54 @@ ToolResult runSimulatorTool(const std::wstring& arguments, const std::wstring& t
   }
   CloseHandle(readEnd);
   return result;
+}
+
+bool setClipboardText(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  bool put = false;
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    if (!put) GlobalFree(memory);
+  }
+  CloseClipboard();
+  return put;
+}
+
+void pressKeys(std::initializer_list<WORD> keys, bool shift, bool ctrl) {
+  std::vector<INPUT> in;
+  auto add = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
+    in.push_back(i);
+  };
+  if (ctrl) add(VK_CONTROL, false);
+  if (shift) add(VK_SHIFT, false);
+  for (WORD k : keys) {
+    add(k, false);
+    add(k, true);
+  }
+  if (shift) add(VK_SHIFT, true);
+  if (ctrl) add(VK_CONTROL, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+bool answers(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+}
+
+std::wstring toneCapture() {
+  wchar_t capture[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZELVORA_TONE_CAPTURE", capture, MAX_PATH) == 0) return L"";
+  std::wstring path = capture;
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  return path;
 }
 
 std::wstring clipboardText() {

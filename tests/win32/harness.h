@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace harness {
@@ -45,6 +46,16 @@ class Program {
 std::wstring windowText(HWND hwnd);
 // The clipboard's Unicode text ("<closed>" when it cannot be opened).
 std::wstring clipboardText();
+// Puts Unicode text on the clipboard as another program would; false when it cannot be opened.
+bool setClipboardText(const std::wstring& text);
+// Real keys, pressed and released, with Shift or Ctrl held around them: they go to the focused
+// window of the window in front.
+void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl = false);
+// The window handles a message sent to it within a second: it answers its user.
+bool answers(HWND window);
+// The file the prefix's sound output is copied to (32-bit samples, 44.1 kHz, one channel;
+// scripts/wine-env), as a Windows path; empty when none is set.
+std::wstring toneCapture();
 // Real pointer input. Under Wine's desktop an injected move alone may land elsewhere: the
 // cursor is placed first, then the move is injected.
 void movePointer(POINT screen);

@@ -47,54 +47,6 @@ size_t countLines(const std::string& text, const std::string& line) {
   return n;
 }
 
-// The sound output the prefix's ALSA device writes to (scripts/wine-env).
-std::wstring toneCapture() {
-  wchar_t capture[MAX_PATH];
-  if (GetEnvironmentVariableW(L"ZELVORA_TONE_CAPTURE", capture, MAX_PATH) == 0) return L"";
-  std::wstring path = capture;
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  return path;
-}
-
-void setClipboardText(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return;
-  EmptyClipboard();
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-  }
-  CloseClipboard();
-}
-
-// The window handles a message sent to it within a second: it answers its user.
-bool answers(HWND window) {
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
-}
-
-// Real keys to the focused window of the window in front.
-void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl = false) {
-  std::vector<INPUT> in;
-  auto add = [&](WORD vk, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = vk;
-    i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
-    in.push_back(i);
-  };
-  if (ctrl) add(VK_CONTROL, false);
-  if (shift) add(VK_SHIFT, false);
-  for (WORD k : keys) {
-    add(k, false);
-    add(k, true);
-  }
-  if (shift) add(VK_SHIFT, true);
-  if (ctrl) add(VK_CONTROL, true);
-  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-}
-
 std::vector<std::wstring> split(const std::wstring& text, const std::wstring& separator) {
   std::vector<std::wstring> parts;
   size_t pos = 0;
@@ -169,12 +121,12 @@ class Robustness : public ::testing::Test {
     harness::mouseButton(MOUSEEVENTF_LEFTDOWN);
     harness::mouseButton(MOUSEEVENTF_LEFTUP);
     harness::waitFor([&] { return GetForegroundWindow() == program_->mainWindow(); }, 2s);
-    setClipboardText(L"");
-    pressKeys({VK_HOME}, false, true);
-    pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT,
+    harness::setClipboardText(L"");
+    harness::pressKeys({VK_HOME}, false, true);
+    harness::pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT,
                VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT},
               true);
-    pressKeys({'C'}, false, true);
+    harness::pressKeys({'C'}, false, true);
     std::wstring copied;
     harness::waitFor([&] { return (copied = harness::clipboardText()).size() > 10; }, 5s);
     auto lines = split(copied, L"\r\n");
@@ -203,7 +155,7 @@ class Soak : public Robustness {
     before_ = resources();
   }
   void checkResources(const char* soak) {
-    EXPECT_TRUE(answers(program_->mainWindow())) << "the window does not answer within a second";
+    EXPECT_TRUE(harness::answers(program_->mainWindow())) << "the window does not answer within a second";
     harness::waitFor([] { return false; }, 1s);
     const auto after = resources();
     for (const auto& [name, value] : before_)
@@ -280,13 +232,13 @@ TEST_F(Soak, TenThousandLevelUpdatesAndAHundredUnplugAndPlugCycles) {
 TEST_F(Robustness, ClipboardHeldByAnotherProgramWhenACallArrives) {
   startConnected();
   setCheck(L"BipBox", false);
-  setClipboardText(L"held");
+  harness::setClipboardText(L"held");
   ASSERT_TRUE(OpenClipboard(nullptr));
   const ULONGLONG held = GetTickCount64();
   ASSERT_EQ(sim(L"call 1 0312"), 0u);
   EXPECT_TRUE(counterReaches(L"1"));
   while (GetTickCount64() - held < 8000) {
-    EXPECT_TRUE(answers(program_->mainWindow())) << "the window stopped answering while the clipboard was held";
+    EXPECT_TRUE(harness::answers(program_->mainWindow())) << "the window stopped answering while the clipboard was held";
     harness::waitFor([] { return false; }, 500ms);
   }
   CloseClipboard();
@@ -352,7 +304,7 @@ TEST_F(Robustness, EveryDeviceCommandFailingFromTheStart) {
   EXPECT_TRUE(harness::waitFor([&] { return countLines(readFile(journal_), "devicemodel") >= 3; }))
       << "the polls go on";
   EXPECT_EQ(text(L"Label9"), kCompleteSetup);
-  EXPECT_TRUE(answers(program_->mainWindow()));
+  EXPECT_TRUE(harness::answers(program_->mainWindow()));
   setCheck(L"PanoBox", false);  // the window takes input
   closeCleanly();
   EXPECT_EQ(countLines(readFile(journal_), "test_stop"), 1u) << "the close still tells the device";
@@ -369,7 +321,7 @@ TEST_F(Robustness, EveryDeviceCommandFailingWhileRunning) {
   EXPECT_EQ(text(L"Label9"), kConnected);
   ASSERT_EQ(sim(L"call 1 0312"), 0u);
   EXPECT_TRUE(counterReaches(L"1"));
-  EXPECT_TRUE(answers(program_->mainWindow()));
+  EXPECT_TRUE(harness::answers(program_->mainWindow()));
   closeCleanly();
   const std::string journal = readFile(journal_);
   EXPECT_EQ(journal.substr(journal.size() - std::string("test_stop\n").size()), "test_stop\n");
@@ -412,7 +364,7 @@ TEST_F(Robustness, ARegisteredControlWhoseFileIsMissing) {
   EXPECT_TRUE(harness::waitFor([&] { return text(L"Label22") == kFilesMissing; })) << harness::utf8(text(L"Label22"));
   EXPECT_EQ(text(L"Label9"), kCompleteSetup);
   EXPECT_EQ(text(L"Label5"), L"");
-  EXPECT_TRUE(answers(program_->mainWindow()));
+  EXPECT_TRUE(harness::answers(program_->mainWindow()));
   closeCleanly();
   ASSERT_TRUE(harness::registerSimulator());
 }
@@ -421,7 +373,7 @@ TEST_F(Robustness, ARegisteredControlWhoseFileIsMissing) {
 // waits for one. Wine's audio drivers are switched off for this program only (registry,
 // read when the program starts), and switched back after.
 TEST_F(Robustness, NoAudioDevice) {
-  const std::wstring capture = toneCapture();
+  const std::wstring capture = harness::toneCapture();
   ASSERT_FALSE(capture.empty()) << "no sound capture set up";
   HKEY drivers = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Drivers", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -450,7 +402,7 @@ TEST_F(Robustness, NoAudioDevice) {
   for (int i = 1; i <= 5; ++i) {
     ASSERT_EQ(sim(L"call " + std::to_wstring(i % 4 + 1) + L" 0312" + std::to_wstring(i)), 0u);
     EXPECT_TRUE(counterReaches(std::to_wstring(i), 5s)) << "call " << i;
-    EXPECT_TRUE(answers(program_->mainWindow()));
+    EXPECT_TRUE(harness::answers(program_->mainWindow()));
   }
   harness::waitFor([] { return false; }, 1s);
   EXPECT_EQ(readFile(capture).size(), before) << "a tone was played without an audio device";
