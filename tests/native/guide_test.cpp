@@ -336,14 +336,17 @@ TEST(GuideResources, PicturesAreBaselineJpegsOfTheirSize) {
 
 TEST(GuideResources, IconsHoldTheirImages) {
   auto script = resourceScript();
-  const std::vector<IconImage> sixImages{{48, 48, 0, 8}, {32, 32, 0, 8}, {16, 16, 0, 8},
-                                         {48, 48, 0, 32}, {32, 32, 0, 32}, {16, 16, 0, 32}};
-  std::vector<IconImage> sevenImages{{32, 32, 16, 4}};
-  sevenImages.insert(sevenImages.end(), sixImages.begin(), sixImages.end());
+  // 16, 20, 24 and 32 are the small and large sizes at 96, 120, 144 and 192 dpi: each is drawn,
+  // so no density shows an image scaled down from another.
+  std::vector<IconImage> markImages;
+  for (unsigned bpp : {8u, 32u})
+    for (unsigned size : {48u, 32u, 24u, 20u, 16u}) markImages.push_back({size, size, 0, bpp});
+  std::vector<IconImage> applicationImages{{32, 32, 16, 4}};
+  applicationImages.insert(applicationImages.end(), markImages.begin(), markImages.end());
   const struct {
     const char* name;
     std::vector<IconImage> images;
-  } cases[] = {{"MAINICON", sixImages}, {"APPICON", sevenImages}, {"GUIDEICON", {{16, 16, 16, 4}}}};
+  } cases[] = {{"MAINICON", markImages}, {"APPICON", applicationImages}, {"GUIDEICON", {{16, 16, 16, 4}}}};
   for (const auto& c : cases) {
     ASSERT_EQ(script.count(c.name), 1u) << c.name;
     EXPECT_EQ(script[c.name].first, "ICON");

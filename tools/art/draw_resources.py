@@ -424,7 +424,7 @@ def guide_art():
 
 
 def write_icons():
-    sizes = (48, 32, 16)
+    sizes = (48, 32, 24, 20, 16)
     images = [image_paletted(app_art(s), 256) for s in sizes] + [image_32(app_art(s)) for s in sizes]
     write_icon_file("zelvora.ico", images)
     write_icon_file("application.ico", [image_paletted(app_art(32, tile=(0, 0, 128, 255)), 16)] + images)
