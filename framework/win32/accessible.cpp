@@ -123,14 +123,11 @@ class VariantList final : public IEnumVARIANT, public RefCounted<VariantList> {
   ULONG at_;
 };
 
-// One element of the tree. Every element is an object of its own, so that navigation and hit
-// tests can hand any of them back; child number k (from 1) is the element's k-th child, and
-// a negative number is an element by its own number, as events name them.
-class Element final : public IAccessible, public RefCounted<Element> {
+// What every IAccessible of ours answers alike: its one interface by IUnknown, and an IDispatch
+// that offers no type information, since clients call the interface directly.
+template <class Self>
+class AccessibleBase : public IAccessible, public RefCounted<Self> {
  public:
-  Element(std::shared_ptr<Link> link, access::ElementId id) : link_(std::move(link)), id_(id) {}
-
-  // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIIDAccessible) {
       *out = static_cast<IAccessible*>(this);
@@ -140,10 +137,8 @@ class Element final : public IAccessible, public RefCounted<Element> {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return release(); }
-
-  // IDispatch: clients call the interface directly; no type information is offered.
+  ULONG STDMETHODCALLTYPE AddRef() override { return this->addRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return this->release(); }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     *count = 0;
     return S_OK;
@@ -156,6 +151,14 @@ class Element final : public IAccessible, public RefCounted<Element> {
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
     return E_NOTIMPL;
   }
+};
+
+// One element of the tree. Every element is an object of its own, so that navigation and hit
+// tests can hand any of them back; child number k (from 1) is the element's k-th child, and
+// a negative number is an element by its own number, as events name them.
+class Element final : public AccessibleBase<Element> {
+ public:
+  Element(std::shared_ptr<Link> link, access::ElementId id) : link_(std::move(link)), id_(id) {}
 
   // IAccessible
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** out) override {
@@ -373,34 +376,10 @@ struct Annotations {
   Control* control = nullptr;  // null once the window has gone
 };
 
-class AnnotatedObject final : public IAccessible, public RefCounted<AnnotatedObject> {
+class AnnotatedObject final : public AccessibleBase<AnnotatedObject> {
  public:
   AnnotatedObject(ComPtr<IAccessible> inner, std::shared_ptr<Annotations> notes)
       : inner_(std::move(inner)), notes_(std::move(notes)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIIDAccessible) {
-      *out = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return release(); }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    *info = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
 
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
     return annotated(
