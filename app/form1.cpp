@@ -4,10 +4,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "fw/startup_trace.h"
 #include "cell_grid_access.h"
-#include "form1_access.h"
 #include "device_text.h"
+#include "form1_access.h"
+#include "fw/startup_trace.h"
 #include "fw/text.h"
 #include "tbip.h"
 

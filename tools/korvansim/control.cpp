@@ -39,34 +39,35 @@ unsigned environmentCount(const wchar_t* name) {
 // first and then new ones at the top, so with n above the free slots the highest slot any of
 // them gets, less n, is how many slots are in use. Live objects are then counted to within
 // the few the system keeps for itself.
-long long liveGdiObjects() {
-  constexpr int kProbes = 4000;
-  std::vector<HBRUSH> probes;
-  probes.reserve(kProbes);
+// create(i) makes probe i (null when the table is full); slot(object) is its slot number.
+template <class Create, class Destroy, class Slot>
+long long slotsInUse(int probes, Create create, Destroy destroy, Slot slot) {
+  using Object = decltype(create(0));
+  std::vector<Object> made;
+  made.reserve(probes);
   UINT_PTR highest = 0;
-  for (int i = 0; i < kProbes; ++i) {
-    HBRUSH brush = CreateSolidBrush(RGB(i & 0xFF, 0, 0));
-    if (!brush) break;
-    probes.push_back(brush);
-    highest = std::max<UINT_PTR>(highest, reinterpret_cast<UINT_PTR>(brush) & 0xFFFF);
+  for (int i = 0; i < probes; ++i) {
+    Object object = create(i);
+    if (!object) break;
+    made.push_back(object);
+    highest = std::max<UINT_PTR>(highest, slot(object));
   }
-  for (HBRUSH brush : probes) DeleteObject(brush);
-  return static_cast<long long>(highest) + 1 - static_cast<long long>(probes.size());
+  for (Object object : made) destroy(object);
+  return static_cast<long long>(highest) - static_cast<long long>(made.size());
+}
+
+long long liveGdiObjects() {
+  // A GDI handle's low 16 bits are its slot; counted from 1 so that slot 0 in use counts.
+  return slotsInUse(
+      4000, [](int i) { return CreateSolidBrush(RGB(i & 0xFF, 0, 0)); }, [](HBRUSH b) { DeleteObject(b); },
+      [](HBRUSH b) { return (reinterpret_cast<UINT_PTR>(b) & 0xFFFF) + 1; });
 }
 
 long long liveHandles() {
-  constexpr int kProbes = 2000;
-  std::vector<HANDLE> probes;
-  probes.reserve(kProbes);
-  UINT_PTR highest = 0;
-  for (int i = 0; i < kProbes; ++i) {
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (!event) break;
-    probes.push_back(event);
-    highest = std::max<UINT_PTR>(highest, reinterpret_cast<UINT_PTR>(event) / 4);
-  }
-  for (HANDLE event : probes) CloseHandle(event);
-  return static_cast<long long>(highest) - static_cast<long long>(probes.size());
+  // Kernel handles are multiples of 4.
+  return slotsInUse(
+      2000, [](int) { return CreateEventW(nullptr, FALSE, FALSE, nullptr); }, [](HANDLE h) { CloseHandle(h); },
+      [](HANDLE h) { return reinterpret_cast<UINT_PTR>(h) / 4; });
 }
 
 // What this process holds, read from inside it: under Wine another process reads 0 for its
