@@ -9,8 +9,8 @@
 #include <atomic>
 
 #include "fw/application.h"
-#include "fw/com_ptr.h"
-#include "fw/win32.h"
+#include "fw/win32/com_ptr.h"
+#include "fw/win32/native.h"
 #include "korvan.h"
 #include "korvan_abi.h"
 

@@ -12,12 +12,12 @@
 
 #include "fw/application.h"
 #include "fw/backend.h"
-#include "fw/headless.h"
-#include "fw/headless_shell.h"
+#include "fw/testing/headless.h"
+#include "fw/testing/headless_shell.h"
 #include "fw/controls.h"
 #include "fw/custom_control.h"
 #include "fw/platform.h"
-#include "fw/raster_canvas.h"
+#include "fw/testing/raster_canvas.h"
 #include "fw/scale.h"
 
 namespace fw {

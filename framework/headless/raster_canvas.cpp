@@ -1,11 +1,11 @@
-#include "fw/raster_canvas.h"
+#include "fw/testing/raster_canvas.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 
-#include "fw/headless.h"
+#include "fw/testing/headless.h"
 
 namespace fw {
 

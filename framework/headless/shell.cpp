@@ -6,7 +6,7 @@
 #include "fw/application.h"
 #include "fw/backend.h"
 #include "fw/control.h"
-#include "fw/headless_shell.h"
+#include "fw/testing/headless_shell.h"
 #include "fw/menu.h"
 #include "fw/shell.h"
 

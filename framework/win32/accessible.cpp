@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fw/application.h"
-#include "fw/com_ptr.h"
+#include "fw/win32/com_ptr.h"
 #include "fw/text.h"
 
 namespace fw::win32 {

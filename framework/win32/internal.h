@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fw/backend.h"
-#include "fw/win32.h"
+#include "fw/win32/native.h"
 
 namespace fw::win32 {
 

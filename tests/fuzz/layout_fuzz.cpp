@@ -11,7 +11,7 @@
 #include "cell_grid.h"
 #include "fw/component.h"
 #include "fw/form.h"
-#include "fw/headless.h"
+#include "fw/testing/headless.h"
 #include "fw/layout.h"
 #include "tray_icon.h"
 

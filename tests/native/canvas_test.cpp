@@ -2,8 +2,8 @@
 
 #include "fw/custom_control.h"
 #include "fw/form.h"
-#include "fw/headless.h"
-#include "fw/raster_canvas.h"
+#include "fw/testing/headless.h"
+#include "fw/testing/raster_canvas.h"
 
 namespace {
 

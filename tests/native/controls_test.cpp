@@ -5,7 +5,7 @@
 #include "fw/application.h"
 #include "fw/controls.h"
 #include "fw/form.h"
-#include "fw/headless.h"
+#include "fw/testing/headless.h"
 #include "fw/timer.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "fw/application.h"
-#include "fw/headless.h"
+#include "fw/testing/headless.h"
 #include "fw/scale.h"
 #include "fw/text.h"
 #include "helpform.h"

@@ -6,8 +6,8 @@
 #include <mutex>
 
 #include "cell_grid_access.h"
-#include "fw/headless.h"
-#include "fw/headless_shell.h"
+#include "fw/testing/headless.h"
+#include "fw/testing/headless_shell.h"
 #include "fw/platform.h"
 #include "fw/text.h"
 

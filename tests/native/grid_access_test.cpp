@@ -10,7 +10,7 @@
 #include "cell_grid.h"
 #include "cell_grid_access.h"
 #include "fw/form.h"
-#include "fw/headless.h"
+#include "fw/testing/headless.h"
 #include "fw/text.h"
 
 namespace {

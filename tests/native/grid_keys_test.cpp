@@ -9,7 +9,7 @@
 
 #include "cell_grid.h"
 #include "fw/form.h"
-#include "fw/headless.h"
+#include "fw/testing/headless.h"
 #include "fw/platform.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "fw/application.h"
-#include "fw/headless.h"
+#include "fw/testing/headless.h"
 #include "fw/text.h"
 #include "helpform.h"
 

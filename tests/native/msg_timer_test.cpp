@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fw/application.h"
-#include "fw/headless.h"
-#include "fw/headless_shell.h"
+#include "fw/testing/headless.h"
+#include "fw/testing/headless_shell.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "fw/application.h"
 #include "fw/form.h"
-#include "fw/headless.h"
-#include "fw/headless_shell.h"
+#include "fw/testing/headless.h"
+#include "fw/testing/headless_shell.h"
 #include "fw/layout.h"
 #include "fw/menu.h"
 #include "fw/text.h"

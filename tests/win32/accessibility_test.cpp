@@ -22,10 +22,10 @@
 #include "cell_grid.h"
 #include "cell_grid_access.h"
 #include "fw/application.h"
-#include "fw/com_ptr.h"
+#include "fw/win32/com_ptr.h"
 #include "fw/form.h"
 #include "fw/text.h"
-#include "fw/win32.h"
+#include "fw/win32/native.h"
 #include "harness.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "fw/form.h"
 #include "fw/scale.h"
 #include "fw/text.h"
-#include "fw/win32.h"
+#include "fw/win32/native.h"
 #include "gdi_canvas.h"
 #include "handles.h"
 #include "harness.h"

@@ -12,7 +12,7 @@
 #include "fw/controls.h"
 #include "fw/custom_control.h"
 #include "fw/form.h"
-#include "fw/win32.h"
+#include "fw/win32/native.h"
 #include "gdi_canvas.h"
 #include "handles.h"
 #include "harness.h"

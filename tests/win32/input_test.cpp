@@ -18,7 +18,7 @@
 #include "fw/custom_control.h"
 #include "fw/form.h"
 #include "fw/text.h"
-#include "fw/win32.h"
+#include "fw/win32/native.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "channel.h"
-#include "fw/com_ptr.h"
+#include "fw/win32/com_ptr.h"
 #include "korvan_abi.h"
 #include "text.h"
 

@@ -17,7 +17,7 @@
 #include "fw/form.h"
 #include "fw/menu.h"
 #include "fw/text.h"
-#include "fw/win32.h"
+#include "fw/win32/native.h"
 #include "harness.h"
 #include "msg_timer.h"
 #include "tray_icon.h"

@@ -1,6 +1,8 @@
 // The seam between the framework's platform-free controls and a window system. Two backends
 // implement it: win32 (the shipped one) and headless (in memory, for native tests). The
-// backend is chosen at link time; nothing above the framework includes this header.
+// backend is chosen at link time. Controls of the framework use it through their peers;
+// components above the framework include it only for the few free calls that have no home on
+// a control (text measurement, cursors, the screen's size), never for a peer.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Desktop-shell services for components that have no window of their own (the tray icon, the
 // message-window timer): hidden message windows, hooks on existing windows, the notification
 // area, icons, the cursor and the keyboard. The win32 backend does the real calls; the headless
-// one keeps a fake desktop that tests drive (fw/headless_shell.h).
+// one keeps a fake desktop that tests drive (fw/testing/headless_shell.h).
 //
 // Messages keep their Windows numbers, so the platform-free code above reads like the window
 // procedures it replaces and the headless tests deliver exactly what Windows would.

@@ -8,7 +8,7 @@
 
 #include "fw/backend.h"
 #include "fw/control.h"
-#include "fw/raster_canvas.h"
+#include "fw/testing/raster_canvas.h"
 
 namespace fw {
 class CustomControl;
