@@ -14,7 +14,7 @@
 #include "fw/startup_trace.h"
 #include "fw/text.h"
 #include "gdi_canvas.h"
-#include "handles.h"
+#include "fw/win32/handles.h"
 #include "internal.h"
 
 namespace fw::win32 {

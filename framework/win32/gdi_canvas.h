@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "fw/canvas.h"
-#include "handles.h"
+#include "fw/win32/handles.h"
 
 namespace fw::win32 {
 

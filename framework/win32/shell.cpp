@@ -13,7 +13,7 @@
 #include "fw/application.h"
 #include "fw/shell.h"
 #include "fw/startup_trace.h"
-#include "handles.h"
+#include "fw/win32/handles.h"
 #include "internal.h"
 
 namespace fw::shell {

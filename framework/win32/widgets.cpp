@@ -14,7 +14,7 @@
 #include "fw/menu.h"
 #include "accessible.h"
 #include "gdi_canvas.h"
-#include "handles.h"
+#include "fw/win32/handles.h"
 #include "internal.h"
 
 namespace fw::win32 {
@@ -477,13 +477,9 @@ class Win32Widget final : public WidgetPeer {
   LRESULT customMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
       case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        {
-          GdiCanvas canvas(dc);
-          Application::guard([&] { static_cast<CustomControl&>(control_).paint(canvas); });
-        }
-        EndPaint(hwnd(), &ps);
+        PaintDC paint(hwnd());
+        GdiCanvas canvas(paint.get());
+        Application::guard([&] { static_cast<CustomControl&>(control_).paint(canvas); });
         return 0;
       }
       case WM_ERASEBKGND:
@@ -749,8 +745,8 @@ class Win32Widget final : public WidgetPeer {
   }
 
   void paintPicture() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd(), &ps);
+    PaintDC paint(hwnd());
+    const HDC dc = paint.get();
     RECT client;
     GetClientRect(hwnd(), &client);
     if (picture_ && picture_->width > 0) {
@@ -768,7 +764,6 @@ class Win32Widget final : public WidgetPeer {
     } else {
       FillRect(dc, &client, systemBrush(clBtnFace));
     }
-    EndPaint(hwnd(), &ps);
   }
 
   WidgetKind kind_;

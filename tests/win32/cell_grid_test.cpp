@@ -19,7 +19,7 @@
 #include "fw/text.h"
 #include "fw/win32/native.h"
 #include "gdi_canvas.h"
-#include "handles.h"
+#include "fw/win32/handles.h"
 #include "harness.h"
 
 namespace {

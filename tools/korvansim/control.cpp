@@ -8,6 +8,7 @@
 #include <mutex>
 #include <new>
 
+#include "fw/win32/handles.h"
 #include "module.h"
 
 namespace korvansim {
@@ -104,13 +105,12 @@ LRESULT CALLBACK controlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
+  fw::win32::PaintDC paint(window);
   RECT client;
   GetClientRect(window, &client);
-  SetBkMode(dc, TRANSPARENT);
-  DrawTextW(dc, kViewLabel, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-  EndPaint(window, &paint);
+  SetBkMode(paint.get(), TRANSPARENT);
+  DrawTextW(paint.get(), kViewLabel, -1, &client,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   return 0;
 }
 

@@ -1,4 +1,5 @@
-// Move-only owners of Windows handles: each frees its handle exactly once.
+// Move-only owners of Windows handles: each frees its handle exactly once. Header-only, so
+// that the simulator DLL, which links nothing of the framework, owns its handles the same way.
 #pragma once
 
 #include <windows.h>
@@ -73,6 +74,23 @@ class WindowDC {
 
  private:
   HWND hwnd_;
+  HDC dc_;
+};
+
+// A window's paint cycle: BeginPaint on construction, EndPaint on leaving the scope, also when
+// the painting throws (a missed EndPaint leaves the caret hidden and the area invalid).
+class PaintDC {
+ public:
+  explicit PaintDC(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+  ~PaintDC() { EndPaint(hwnd_, &ps_); }
+  PaintDC(const PaintDC&) = delete;
+  PaintDC& operator=(const PaintDC&) = delete;
+  HDC get() const { return dc_; }
+  const RECT& area() const { return ps_.rcPaint; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
   HDC dc_;
 };
 
