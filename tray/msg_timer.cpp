@@ -12,14 +12,14 @@ std::unique_ptr<TMsgTimerHandler>& handlerSlot() {
 
 }  // namespace
 
-TMsgTimerHandler::TMsgTimerHandler(int)
+TMsgTimerHandler::TMsgTimerHandler()
     : window_(ClassName, [this](fw::shell::Message& m) { return handleMessage(m); }) {}
 
 TMsgTimerHandler* TMsgTimerHandler::instance() { return handlerSlot().get(); }
 
 TMsgTimerHandler& TMsgTimerHandler::acquire(TMsgTimer& timer) {
   auto& slot = handlerSlot();
-  if (!slot) slot = std::make_unique<TMsgTimerHandler>(0);
+  if (!slot) slot.reset(new TMsgTimerHandler);
   TMsgTimerHandler& h = *slot;
   // Identifiers are numbers of our own, not addresses: they fit any width, and a tick that
   // was already queued when its timer went finds nobody instead of freed memory.

@@ -34,7 +34,6 @@ class TMsgTimer {
   void setInterval(unsigned ms);
   const TickEvent& OnTick() const { return onTick_; }
   void setOnTick(TickEvent handler);
-  bool StopAfterTick() const { return stopAfterTick_; }
   void setStopAfterTick(bool on) { stopAfterTick_ = on; }
   // The system timer's identifier: a number unique among the live timers of the process.
   std::uintptr_t TimerId() const { return timerId_; }
@@ -60,12 +59,12 @@ class TMsgTimerHandler {
   unsigned users() const { return users_; }
   fw::shell::MessageWindow& window() { return window_; }
 
-  explicit TMsgTimerHandler(int);  // use acquire()
   TMsgTimerHandler(const TMsgTimerHandler&) = delete;
   TMsgTimerHandler& operator=(const TMsgTimerHandler&) = delete;
 
  private:
   friend class TMsgTimer;
+  TMsgTimerHandler();  // made by acquire()
   static TMsgTimerHandler& acquire(TMsgTimer& timer);
   static void release(TMsgTimer& timer);
   bool handleMessage(fw::shell::Message& m);

@@ -1,3 +1,4 @@
+// The tray icon's life, its shell record, its properties and its loading from a layout.
 #include "tray_icon.h"
 
 #include <algorithm>
@@ -9,78 +10,10 @@
 namespace tray {
 
 namespace shell = fw::shell;
-namespace msg = fw::shell::msg;
-
-namespace {
-
-std::unique_ptr<TTrayIconHandler>& handlerSlot() {
-  static std::unique_ptr<TTrayIconHandler> slot;  // freed at program end if still there
-  return slot;
-}
-
-// The shell announces a re-created taskbar only from common controls 4.71 on.
-constexpr unsigned kTaskbarCreatedSince = (4u << 16) | 71u;
-
-}  // namespace
-
-unsigned TaskbarRestartMessage() {
-  static const unsigned message =
-      shell::commonControlsVersion() >= kTaskbarCreatedSince ? shell::registerWindowMessage("TaskbarCreated") : 0;
-  return message;
-}
-
-// ---- the shared hidden window ----
-
-TTrayIconHandler::TTrayIconHandler(int)
-    : window_(ClassName, [this](shell::Message& m) { return handleMessage(m); }) {}
-
-TTrayIconHandler* TTrayIconHandler::instance() { return handlerSlot().get(); }
-
-TTrayIconHandler& TTrayIconHandler::acquire(TTrayIcon& icon, unsigned& id) {
-  auto& slot = handlerSlot();
-  if (!slot) slot = std::make_unique<TTrayIconHandler>(0);
-  TTrayIconHandler& h = *slot;
-  // A number of our own rather than the instance's address: it fits the shell's 32-bit uID on
-  // every build, and a notification queued for an icon that has gone finds nobody.
-  while (h.nextId_ == 0 || h.icons_.count(h.nextId_)) ++h.nextId_;
-  id = h.nextId_++;
-  h.icons_[id] = &icon;
-  ++h.users_;
-  return h;
-}
-
-void TTrayIconHandler::release(unsigned id) {
-  auto& slot = handlerSlot();
-  if (!slot) return;
-  slot->icons_.erase(id);
-  if (--slot->users_ == 0) slot.reset();
-}
-
-bool TTrayIconHandler::handleMessage(shell::Message& m) {
-  switch (m.msg) {
-    case TrayCallbackMessage: {
-      m.result = 0;
-      auto it = icons_.find(static_cast<unsigned>(m.wParam));
-      if (it != icons_.end()) it->second->handleNotification(m.lParam);
-      return true;
-    }
-    // A stray close or end-of-session request must not take the window from the icons.
-    case msg::Destroy:
-    case msg::Close:
-    case msg::QueryEndSession:
-    case msg::Quit:
-    case msg::EndSession:
-    case msg::NcDestroy:
-      m.result = 1;
-      return true;
-    default:
-      return false;
-  }
-}
 
 // ---- construction and destruction ----
 
-TTrayIcon::HandlerUser::HandlerUser(TTrayIcon& icon) : icon(icon) {
+TTrayIcon::HandlerUser::HandlerUser(TTrayIcon& icon) {
   window = TTrayIconHandler::acquire(icon, id).window();
 }
 
@@ -111,26 +44,23 @@ TTrayIcon::~TTrayIcon() {
   // The icon always leaves the notification area; the members then go in reverse order:
   // timers, own icon, the application window's hook, the owner's hook, the hidden window's user.
   setIconVisible(false);
-  setDesignPreview(false);
-  icon_.onChange = nullptr;
 }
 
 fw::Control* TTrayIcon::ownerControl() const { return dynamic_cast<fw::Control*>(owner()); }
 
 // ---- the shell record ----
 
-bool TTrayIcon::FillIconData() {
+void TTrayIcon::FillIconData() {
   iconData_.icon = icon_.handle();
   if (!hint_.empty() && showHint_) {
     iconData_.tip = hint_.substr(0, shell::TipCapacity);
   } else {
     iconData_.tip.clear();
   }
-  return true;
 }
 
 bool TTrayIcon::notify(shell::NotifyAction action) {
-  if (!FillIconData()) return false;
+  FillIconData();
   return shell::notifyIcon(action, iconData_);
 }
 
@@ -280,7 +210,7 @@ void TTrayIcon::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
   } else if (k == "WantEnterExitEvents") {
     setWantEnterExitEvents(ctx.boolean(p));
   } else if (k == "DesignPreview") {
-    setDesignPreview(ctx.boolean(p));
+    ctx.boolean(p);  // only a visual designer shows a preview; a layout may still carry it
   } else if (k == "PopupMenu") {
     const std::string name = ctx.identifier(p);
     auto* menu = ctx.form ? dynamic_cast<fw::PopupMenu*>(ctx.form->findComponent(name)) : nullptr;
@@ -315,262 +245,6 @@ void TTrayIcon::loaded() {
   setCycleIcons(cycleIcons_);
   setWantEnterExitEvents(wantEnterExitEvents_);
   setNotifyMode(notifyMode_);
-}
-
-// ---- shell notifications ----
-
-fw::ShiftState TTrayIcon::ReadShiftState() const {
-  fw::ShiftState s;
-  s.shift = shell::keyDown(shell::VkShift);
-  s.alt = shell::keyDown(shell::VkMenu);
-  s.ctrl = shell::keyDown(shell::VkControl);
-  return s;
-}
-
-void TTrayIcon::handleNotification(std::intptr_t code) {
-  if (destroying_) return;
-  fw::Point at;
-  shell::cursorPos(at);  // the position now, not one carried by the message
-  const int X = at.x, Y = at.y;
-  const bool classic = notifyMode_ == TNotifyMode::ClassicNotify;
-  const bool menuPops = popupMenu_ && popupMenu_->autoPopup();
-  auto keys = [this](fw::MouseButton b) {
-    fw::ShiftState s = ReadShiftState();
-    s.left = b == fw::MouseButton::Left;
-    s.right = b == fw::MouseButton::Right;
-    s.middle = b == fw::MouseButton::Middle;
-    return s;
-  };
-
-  switch (static_cast<unsigned>(code)) {
-    case msg::NinBalloonShow:
-      if (OnBalloonHintShow) OnBalloonHintShow(*this);
-      return;
-    case msg::NinBalloonHide:
-      if (OnBalloonHintHide) OnBalloonHintHide(*this);
-      return;
-    case msg::NinBalloonTimeout:
-      if (OnBalloonHintTimeout) OnBalloonHintTimeout(*this);
-      return;
-    case msg::NinBalloonUserClick:
-      if (OnBalloonHintClick) OnBalloonHintClick(*this);
-      return;
-    default:
-      break;
-  }
-  if (!enabled_) return;
-
-  switch (static_cast<unsigned>(code)) {
-    case msg::MouseMove:
-      if (wantEnterExitEvents_ && pointerOutside_) {
-        RaiseMouseEnter();
-        pointerOutside_ = false;
-        pointerLeaveTimer_->setEnabled(true);
-      }
-      RaiseMouseMove(ReadShiftState(), X, Y);
-      lastPointerPos_ = at;
-      break;
-    case msg::LButtonDown:
-      if (OnDblClick) {
-        singleClickTimer_->setInterval(shell::doubleClickTime());
-        singleClickTimer_->Start();
-      }
-      RaiseMouseDown(fw::MouseButton::Left, keys(fw::MouseButton::Left), X, Y);
-      buttonDownSeen_ = true;
-      if (leftPopup_ && menuPops) {
-        shell::setForeground(handlerUser_.window);
-        ShowPopupAtCursor();
-      }
-      break;
-    case msg::LButtonUp:
-      if (buttonDownSeen_) clickPending_ = true;
-      if (buttonDownSeen_ && !singleClickTimer_->Enabled()) {
-        buttonDownSeen_ = false;
-        clickPending_ = false;
-        RaiseClick();
-      }
-      buttonDownSeen_ = false;
-      RaiseMouseUp(fw::MouseButton::Left, keys(fw::MouseButton::Left), X, Y);
-      break;
-    case msg::LButtonDblClk:
-      clickPending_ = false;
-      doubleClickSeen_ = true;
-      RaiseDoubleClick();
-      if (popupMenu_ && popupMenu_->autoPopup() && !leftPopup_) {
-        const auto& items = popupMenu_->items();
-        auto item = std::find_if(items.begin(), items.end(), [](fw::MenuItem* i) { return i->isDefault(); });
-        if (item != items.end()) (*item)->click();
-      }
-      break;
-    case msg::RButtonDown:
-      RaiseMouseDown(fw::MouseButton::Right, keys(fw::MouseButton::Right), X, Y);
-      // The menu opens on the press, not on the release.
-      if (menuPops) {
-        shell::setForeground(handlerUser_.window);
-        ShowPopupAtCursor();
-      }
-      break;
-    case msg::RButtonUp:
-      if (classic) RaiseMouseUp(fw::MouseButton::Right, keys(fw::MouseButton::Right), X, Y);
-      break;
-    case msg::ContextMenu:
-    case msg::NinSelect:
-    case msg::NinKeySelect:
-      if (!classic) RaiseMouseUp(fw::MouseButton::Right, keys(fw::MouseButton::Right), X, Y);
-      break;
-    case msg::MButtonDown:
-      RaiseMouseDown(fw::MouseButton::Middle, keys(fw::MouseButton::Middle), X, Y);
-      break;
-    case msg::MButtonUp:
-      RaiseMouseUp(fw::MouseButton::Middle, keys(fw::MouseButton::Middle), X, Y);
-      break;
-    default:
-      break;  // right and middle double-clicks among them
-  }
-}
-
-// ---- timers ----
-
-void TTrayIcon::iconCycleTick() {
-  if (destroying_) return;
-  if (!iconList_ || iconList_->count() == 0) return;
-  iconList_->getIcon(iconIndex_, icon_);
-  const int next = iconIndex_ < iconList_->count() - 1 ? iconIndex_ + 1 : 0;
-  RaiseCycle(next);
-  if (iconList_) setIconIndex(next);  // the handler may have taken the list away
-}
-
-void TTrayIcon::singleClickTick() {
-  if (destroying_) return;
-  singleClickTimer_->Stop(true);
-  if (!doubleClickSeen_ && clickPending_) {
-    clickPending_ = false;
-    RaiseClick();
-  }
-  doubleClickSeen_ = false;
-}
-
-void TTrayIcon::pointerLeaveTick() {
-  if (destroying_) return;
-  if (pointerOutside_) {
-    pointerLeaveTimer_->Stop(true);
-    return;
-  }
-  fw::Point at;
-  if (!shell::cursorPos(at)) return;
-  // Any movement the shell did not report as a move over the icon has left it.
-  if (at.x != lastPointerPos_.x || at.y != lastPointerPos_.y) {
-    pointerOutside_ = true;
-    pointerLeaveTimer_->Stop(true);
-    RaiseMouseExit();
-  }
-}
-
-// ---- popup menu, hiding ----
-
-void TTrayIcon::ShowPopupAtCursor() {
-  fw::Point at;
-  if (shell::cursorPos(at)) ShowPopupAt(at.x, at.y);
-}
-
-void TTrayIcon::ShowPopupAt(int X, int Y) {
-  if (!popupMenu_) return;
-  // The menu closes on a click elsewhere only when its owner is in the foreground.
-  shell::setForeground(handlerUser_.window);
-  fw::Application::instance().processMessages();
-  if (!popupMenu_) return;  // removed while messages ran
-  popupMenu_->setPopupComponent(this);
-  popupMenu_->popup({X, Y});
-  // Lets the owner's queue wake up, so that the next menu opens without a stray click.
-  if (fw::Control* c = ownerControl()) shell::postMessage(shell::windowOf(*c), msg::Null, 0, 0);
-}
-
-void TTrayIcon::HideMainWindow() {
-  fw::Form* main = fw::Application::instance().mainForm();
-  if (!ownerControl() || !main) return;
-  main->hide();
-  HideApplicationButton();
-}
-
-void TTrayIcon::HideApplicationButton() {
-  const shell::Window app = shell::applicationWindow();
-  if (shell::isVisible(app)) shell::hide(app);
-}
-
-void TTrayIcon::MinimizeToTrayNow() {
-  HideMainWindow();
-  setIconVisible(true);
-}
-
-// ---- hooks ----
-
-void TTrayIcon::onApplicationMessage(const shell::Message& m) {
-  if (destroying_) return;
-  if (m.msg == msg::Size && m.wParam == shell::SizeMinimized && minimizeToTray_) MinimizeToTrayNow();
-  if (m.msg == msg::WindowPosChanged && startupCheckPending_ && fw::Application::instance().mainForm()) {
-    // Only an MDI frame would ask OnStartup here; this framework makes none.
-    startupCheckPending_ = false;
-  }
-  if (m.msg == msg::SysCommand && (m.wParam & 0xFFF0) == shell::ScRestore) {
-    if (fw::Form* main = fw::Application::instance().mainForm()) {
-      const shell::Window w = shell::windowOf(*main);
-      if (shell::isMinimized(w)) shell::restore(w);
-      main->show();
-    }
-  }
-  const unsigned restart = TaskbarRestartMessage();
-  if (restart != 0 && m.msg == restart && iconVisible_) {
-    AddToTray();
-    // A new shell knows nothing of the icon's version either.
-    if (notifyMode_ != TNotifyMode::ClassicNotify) setNotifyMode(notifyMode_);
-  }
-}
-
-bool TTrayIcon::onOwnerMessage(shell::Message& m) {
-  if (destroying_) return false;
-  fw::Control* owner = ownerControl();
-  if (m.msg == msg::ShowWindow && m.wParam == 1 && m.lParam == 0) {
-    shell::setForeground(shell::applicationWindow());
-    if (owner) shell::setForeground(shell::windowOf(*owner));
-    return false;
-  }
-  const bool parentClosing = m.msg == msg::ShowWindow && m.wParam == 0 && m.lParam == shell::SwParentClosing &&
-                             !fw::Application::instance().terminating();
-  const bool minimizing = m.msg == msg::SysCommand && (m.wParam & 0xFFF0) == shell::ScMinimize;
-  if ((parentClosing || minimizing) && minimizeToTray_ && OnMinimizeToTray) {
-    OnMinimizeToTray(*this);
-    MinimizeToTrayNow();
-    m.result = 1;
-    return true;
-  }
-  return false;
-}
-
-// ---- event dispatchers ----
-
-void TTrayIcon::RaiseClick() {
-  if (OnClick) OnClick(*this);
-}
-void TTrayIcon::RaiseDoubleClick() {
-  if (OnDblClick) OnDblClick(*this);
-}
-void TTrayIcon::RaiseCycle(int NextIndex) {
-  if (OnCycle) OnCycle(*this, NextIndex);
-}
-void TTrayIcon::RaiseMouseDown(fw::MouseButton Button, fw::ShiftState Shift, int X, int Y) {
-  if (OnMouseDown) OnMouseDown(*this, Button, Shift, X, Y);
-}
-void TTrayIcon::RaiseMouseUp(fw::MouseButton Button, fw::ShiftState Shift, int X, int Y) {
-  if (OnMouseUp) OnMouseUp(*this, Button, Shift, X, Y);
-}
-void TTrayIcon::RaiseMouseMove(fw::ShiftState Shift, int X, int Y) {
-  if (OnMouseMove) OnMouseMove(*this, Shift, X, Y);
-}
-void TTrayIcon::RaiseMouseEnter() {
-  if (OnMouseEnter) OnMouseEnter(*this);
-}
-void TTrayIcon::RaiseMouseExit() {
-  if (OnMouseExit) OnMouseExit(*this);
 }
 
 void registerTrayClasses() {

@@ -40,12 +40,8 @@ class TTrayIcon : public fw::Component {
   explicit TTrayIcon(fw::Component* owner);
   ~TTrayIcon() override;
 
-  // Only a visual designer shows a preview; here the value is kept and nothing else.
-  bool DesignPreview() const { return designPreview_; }
-  void setDesignPreview(bool on) { designPreview_ = on; }
   fw::ImageList* IconList() const { return iconList_; }
   void setIconList(fw::ImageList* list);
-  bool CycleIcons() const { return cycleIcons_; }
   void setCycleIcons(bool on);
   unsigned CycleInterval() const { return cycleInterval_; }
   void setCycleInterval(unsigned ms);
@@ -69,7 +65,6 @@ class TTrayIcon : public fw::Component {
   void setWantEnterExitEvents(bool on);
   bool MinimizeToTray() const { return minimizeToTray_; }
   void setMinimizeToTray(bool on) { minimizeToTray_ = on; }
-  TNotifyMode NotifyMode() const { return notifyMode_; }
   void setNotifyMode(TNotifyMode mode);
 
   fw::NotifyEvent OnClick;
@@ -91,16 +86,15 @@ class TTrayIcon : public fw::Component {
   bool ShowBalloonMessage(const std::string& Title, const std::string& Text, BalloonIcon IconKind,
                           std::uint8_t TimeoutSeconds);
   // Each returns the shell's answer.
-  virtual bool AddToTray();
-  virtual bool RemoveFromTray();
-  virtual bool RefreshTrayIcon();
+  bool AddToTray();
+  bool RemoveFromTray();
+  bool RefreshTrayIcon();
   void HideMainWindow();
   void ShowPopupAt(int X, int Y);
   void ShowPopupAtCursor();
 
-  // The shell's record as last filled, and the three timers.
+  // The shell's record as last filled, and the timers of the click and the pointer's leaving.
   const fw::shell::NotifyIconData& IconData() const { return iconData_; }
-  const TMsgTimer& IconCycleTimer() const { return *iconCycleTimer_; }
   const TMsgTimer& SingleClickTimer() const { return *singleClickTimer_; }
   const TMsgTimer& PointerLeaveTimer() const { return *pointerLeaveTimer_; }
 
@@ -108,15 +102,6 @@ class TTrayIcon : public fw::Component {
   void loaded() override;
 
  protected:
-  virtual void RaiseClick();
-  virtual void RaiseDoubleClick();
-  virtual void RaiseCycle(int NextIndex);
-  virtual void RaiseMouseDown(fw::MouseButton Button, fw::ShiftState Shift, int X, int Y);
-  virtual void RaiseMouseUp(fw::MouseButton Button, fw::ShiftState Shift, int X, int Y);
-  virtual void RaiseMouseMove(fw::ShiftState Shift, int X, int Y);
-  virtual void RaiseMouseEnter();
-  virtual void RaiseMouseExit();
-  virtual void MinimizeToTrayNow();
   void removed(fw::Component& other) override;
 
  private:
@@ -128,12 +113,20 @@ class TTrayIcon : public fw::Component {
     ~HandlerUser();
     HandlerUser(const HandlerUser&) = delete;
     HandlerUser& operator=(const HandlerUser&) = delete;
-    TTrayIcon& icon;
     unsigned id = 0;
     fw::shell::Window window = 0;
   };
 
-  bool FillIconData();
+  void RaiseClick();
+  void RaiseDoubleClick();
+  void RaiseCycle(int NextIndex);
+  void RaiseMouseDown(fw::MouseButton Button, fw::ShiftState Shift, int X, int Y);
+  void RaiseMouseUp(fw::MouseButton Button, fw::ShiftState Shift, int X, int Y);
+  void RaiseMouseMove(fw::ShiftState Shift, int X, int Y);
+  void RaiseMouseEnter();
+  void RaiseMouseExit();
+  void MinimizeToTrayNow();
+  void FillIconData();
   bool notify(fw::shell::NotifyAction action);
   fw::ShiftState ReadShiftState() const;
   void HideApplicationButton();
@@ -154,7 +147,6 @@ class TTrayIcon : public fw::Component {
   std::unique_ptr<TMsgTimer> pointerLeaveTimer_;
 
   fw::shell::NotifyIconData iconData_;
-  bool designPreview_ = false;
   fw::ImageList* iconList_ = nullptr;
   bool cycleIcons_ = false;
   unsigned cycleInterval_ = 0;
@@ -173,7 +165,6 @@ class TTrayIcon : public fw::Component {
   bool clickPending_ = false;
   bool doubleClickSeen_ = false;
   bool pointerOutside_ = true;
-  bool startupCheckPending_ = true;
   bool destroying_ = false;
   fw::Point lastPointerPos_;
 };
@@ -187,12 +178,12 @@ class TTrayIconHandler {
   unsigned users() const { return users_; }
   fw::shell::Window window() const { return window_.handle(); }
 
-  explicit TTrayIconHandler(int);  // use acquire()
   TTrayIconHandler(const TTrayIconHandler&) = delete;
   TTrayIconHandler& operator=(const TTrayIconHandler&) = delete;
 
  private:
   friend class TTrayIcon;
+  TTrayIconHandler();  // made by acquire()
   static TTrayIconHandler& acquire(TTrayIcon& icon, unsigned& id);
   static void release(unsigned id);
   bool handleMessage(fw::shell::Message& m);
