@@ -8,6 +8,7 @@
 #include "fw/application.h"
 #include "fw/startup_trace.h"
 #include "fw/text.h"
+#include "korvan_host.h"
 #include "tray_icon.h"
 #include "wave_player.h"
 

@@ -1,5 +1,5 @@
 // The host's view of the caller-ID device control: two methods, two events. The win32 build
-// hosts the real ActiveX control (korvan_host.cpp); tests supply their own.
+// hosts the real ActiveX control (win32/korvan_host.h); tests supply their own.
 #pragma once
 
 #include <array>
@@ -45,11 +45,5 @@ class TKorvan {
 };
 
 using KorvanFactory = std::function<std::unique_ptr<TKorvan>(fw::Control& owner)>;
-
-#ifdef _WIN32
-// Creates the installed control by its class identifier and hosts it in the owner's window.
-// Throws DeviceError when it is not installed or does not start.
-std::unique_ptr<TKorvan> createKorvan(fw::Control& owner);
-#endif
 
 }  // namespace device

@@ -8,10 +8,11 @@
 
 #include <atomic>
 
+#include "korvan_host.h"
+
 #include "fw/application.h"
 #include "fw/win32/com_ptr.h"
 #include "fw/win32/native.h"
-#include "korvan.h"
 #include "korvan_abi.h"
 
 namespace device {
@@ -157,6 +158,8 @@ class KorvanHost final : public TKorvan {
       : control_(std::move(control)), korvan_(std::move(korvan)), owner_(owner) {}
 
   ~KorvanHost() override {
+    // A control that keeps the sink past this finds it detached. The sink and the site go with
+    // the members, after the control has given them back.
     if (sink_) sink_->detach();
     if (point_ && cookie_) point_->Unadvise(cookie_);
     if (inPlace_) inPlace_->InPlaceDeactivate();
@@ -164,17 +167,15 @@ class KorvanHost final : public TKorvan {
       ole_->Close(OLECLOSE_NOSAVE);
       ole_->SetClientSite(nullptr);
     }
-    if (sink_) sink_->Release();
-    if (site_) site_->Release();
   }
 
   // A full ActiveX control gets a site and is activated in place, so it can make its window.
   void activate() {
     if (FAILED(control_.queryInterface(IID_IOleObject, ole_))) return;
-    site_ = new HostSite(owner_);
-    ole_->SetClientSite(site_);
+    site_ = ComPtr<HostSite>::adopt(new HostSite(owner_));
+    ole_->SetClientSite(site_.get());
     RECT r{0, 0, 0, 0};
-    ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, owner_, &r);
+    ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, owner_, &r);
     if (SUCCEEDED(control_.queryInterface(IID_IOleInPlaceObject, inPlace_))) inPlace_->GetWindow(&window_);
   }
 
@@ -182,8 +183,8 @@ class KorvanHost final : public TKorvan {
     ComPtr<IConnectionPointContainer> container;
     if (FAILED(control_.queryInterface(IID_IConnectionPointContainer, container))) return;
     if (FAILED(container->FindConnectionPoint(korvan::kEventsId, point_.put()))) return;
-    sink_ = new EventSink(this);
-    check(point_->Advise(sink_, &cookie_), "the control refused its event sink");
+    sink_ = ComPtr<EventSink>::adopt(new EventSink(this));
+    check(point_->Advise(sink_.get(), &cookie_), "the control refused its event sink");
   }
 
   void StartMonitoring() override { check(korvan_->StartMonitoring(), "StartMonitoring failed"); }
@@ -229,8 +230,8 @@ class KorvanHost final : public TKorvan {
   ComPtr<IOleObject> ole_;
   ComPtr<IOleInPlaceObject> inPlace_;
   ComPtr<IConnectionPoint> point_;
-  HostSite* site_ = nullptr;
-  EventSink* sink_ = nullptr;
+  ComPtr<HostSite> site_;
+  ComPtr<EventSink> sink_;
   DWORD cookie_ = 0;
   HWND owner_;
   HWND window_ = nullptr;
