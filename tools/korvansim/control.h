@@ -27,6 +27,9 @@ namespace korvansim {
 
 using Microsoft::WRL::ComPtr;
 
+// The in-place view's window class, registered beside the message-only window's.
+inline constexpr wchar_t kViewWindowClass[] = L"KorvanSim.View";
+
 #define KORVANSIM_PLACEHOLDER(n) \
   HRESULT STDMETHODCALLTYPE Slot##n() override { return E_NOTIMPL; }
 
@@ -174,9 +177,6 @@ class Control final : public korvan::IKorvan,
   ComPtr<IOleClientSite> clientSite_;
   ComPtr<IOleInPlaceSite> inPlaceSite_;
 };
-
-// The levels of a `levelstorm` update with `left` more to come; the last is 11 22 33 44.
-std::vector<std::wstring> stormLevels(unsigned left);
 
 #undef KORVANSIM_PLACEHOLDER
 

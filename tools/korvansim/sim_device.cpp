@@ -1,8 +1,9 @@
 #include "sim_device.h"
 
-#include "text.h"
-
 #include <algorithm>
+
+#include "fw/win32/handles.h"
+#include "text.h"
 
 namespace korvansim {
 
@@ -44,13 +45,13 @@ void SimDevice::appendToJournal(std::wstring_view entry) {
   wchar_t path[MAX_PATH];
   const DWORD n = GetEnvironmentVariableW(L"KORVANSIM_JOURNAL", path, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return;
-  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  HANDLE opened = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return;
+  const fw::win32::UniqueKernelHandle file(opened);
   const std::string line = toUtf8(entry) + "\n";
   DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 std::optional<HRESULT> SimDevice::takeFailure(std::wstring_view command) {
