@@ -1,14 +1,14 @@
 // Hosts the caller-ID control: creates it by class identifier, gives it a client site and
 // in-place activation when it is a full ActiveX control, calls its two methods through the
 // interface table and receives its events through a connection point.
+#include "korvan_host.h"
+
 #include <windows.h>
 #include <ocidl.h>
 #include <ole2.h>
 #include <olectl.h>
 
 #include <atomic>
-
-#include "korvan_host.h"
 
 #include "fw/application.h"
 #include "fw/win32/com_ptr.h"
