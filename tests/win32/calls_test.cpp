@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <sstream>
 #include <vector>
 
 #include "harness.h"
