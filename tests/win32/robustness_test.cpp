@@ -89,8 +89,6 @@ class Robustness : public harness::SimulatedDeviceTest {
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return lines;
   }
-  std::wstring journal_;
-  std::optional<harness::Program> program_;
 };
 
 // ---- soak ----
