@@ -4,54 +4,36 @@
 #include "fw/form.h"
 #include "fw/testing/headless.h"
 #include "fw/testing/raster_canvas.h"
+#include "pixel_pictures.h"
 
 namespace {
 
-constexpr fw::Color kRed = fw::rgb(255, 0, 0);
-constexpr fw::Color kBlue = fw::rgb(0, 0, 255);
+using testkit::pictures::kBlue;
+using testkit::pictures::kRed;
+using testkit::pictures::Picture;
 
-// The rows of a canvas as text: '.' background, 'R' red, 'B' blue, '?' anything else.
-std::vector<std::string> picture(const fw::RasterCanvas& c) {
-  std::vector<std::string> rows;
+Picture picture(const fw::RasterCanvas& c) {
+  Picture rows;
   for (int y = 0; y < c.height(); ++y) {
     std::string row;
-    for (int x = 0; x < c.width(); ++x) {
-      const fw::Color p = c.pixel(x, y);
-      row += p == fw::clWhite ? '.' : p == kRed ? 'R' : p == kBlue ? 'B' : '?';
-    }
+    for (int x = 0; x < c.width(); ++x) row += testkit::pictures::letter(c.pixel(x, y));
     rows.push_back(row);
   }
   return rows;
 }
 
-TEST(RasterCanvas, RectangleOutlinesInsideAndLeavesOutRightAndBottom) {
-  fw::RasterCanvas c(7, 6);
-  c.setPen({kRed, 1});
-  c.setBrush({kBlue});
-  c.rectangle({1, 1, 6, 5});
-  EXPECT_EQ(picture(c), (std::vector<std::string>{".......",  //
-                                                  ".RRRRR.",  //
-                                                  ".RBBBR.",  //
-                                                  ".RBBBR.",  //
-                                                  ".RRRRR.",  //
-                                                  "......."}));
+Picture drawn(const testkit::pictures::Scene& scene) {
+  fw::RasterCanvas c(scene.width, scene.height);
+  scene.draw(c);
+  return picture(c);
 }
 
-// A grid's selection frame: 3 pixels centred on the outline, the outer corner pixels left out.
+TEST(RasterCanvas, RectangleOutlinesInsideAndLeavesOutRightAndBottom) {
+  EXPECT_EQ(drawn(testkit::pictures::kRectangleOutline), testkit::pictures::kRectangleOutline.expected);
+}
+
 TEST(RasterCanvas, AWidePenIsCentredOnTheOutlineWithRoundCorners) {
-  fw::RasterCanvas c(10, 9);
-  c.setPen({kRed, 3});
-  c.setBrush({kBlue});
-  c.rectangle({2, 2, 8, 7});
-  EXPECT_EQ(picture(c), (std::vector<std::string>{"..........",  //
-                                                  "..RRRRRR..",  //
-                                                  ".RRRRRRRR.",  //
-                                                  ".RRRRRRRR.",  //
-                                                  ".RRRBBRRR.",  //
-                                                  ".RRRRRRRR.",  //
-                                                  ".RRRRRRRR.",  //
-                                                  "..RRRRRR..",  //
-                                                  ".........."}));
+  EXPECT_EQ(drawn(testkit::pictures::kWidePenOutline), testkit::pictures::kWidePenOutline.expected);
 }
 
 TEST(RasterCanvas, ADottedPenDrawsEveryOtherThreePixelsOfTheOutline) {
@@ -64,24 +46,7 @@ TEST(RasterCanvas, ADottedPenDrawsEveryOtherThreePixelsOfTheOutline) {
 }
 
 TEST(RasterCanvas, FillsLinesAndClipsFollowThePlatformRules) {
-  fw::RasterCanvas c(6, 4);
-  c.setBrush({kBlue});
-  c.fillRect({0, 0, 2, 2});  // right and bottom edges excluded
-  c.setPen({kRed, 1});
-  c.moveTo({0, 3});
-  c.lineTo({5, 3});  // the last point is not drawn
-  fw::Region clip({3, 0, 6, 2});
-  clip.subtract({4, 0, 5, 1});
-  {
-    fw::ScopedClip scoped(c, clip);
-    EXPECT_EQ(c.clipBox(), (fw::Rect{3, 0, 6, 2}));
-    c.fillRect({0, 0, 6, 4});
-  }
-  EXPECT_EQ(c.clipBox(), (fw::Rect{0, 0, 6, 4})) << "the scope put back no clip";
-  EXPECT_EQ(picture(c), (std::vector<std::string>{"BB.B.B",  //
-                                                  "BB.BBB",  //
-                                                  "......",  //
-                                                  "RRRRR."}));
+  EXPECT_EQ(drawn(testkit::pictures::kFillsLinesAndClip), testkit::pictures::kFillsLinesAndClip.expected);
 }
 
 TEST(RasterCanvas, PaintsOnlyInsideTheUpdateBox) {

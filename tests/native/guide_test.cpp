@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -14,6 +13,7 @@
 #include "fw/testing/headless.h"
 #include "fw/text.h"
 #include "helpform.h"
+#include "read_file.h"
 
 namespace fw {
 // Readable failures.
@@ -245,12 +245,7 @@ TEST_F(GuideWindows, HelpTextIsExact) {
 // ---------------------------------------------------------------------------------------------
 // Resources: the files that resources/zelvora.rc compiles in, read as Windows reads them.
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testkit::readFile;
 
 // name -> (type, file) for each "NAME TYPE "file"" line of the resource script.
 std::map<std::string, std::pair<std::string, std::string>> resourceScript() {

@@ -18,6 +18,7 @@
 #include "fw/platform.h"
 #include "tbip.h"
 #include "tone.h"
+#include "tone_threads.h"
 
 namespace {
 
@@ -117,45 +118,8 @@ TEST(ToneSamples, EveryLineToneIsASineOfItsFrequency) {
 
 // ---- the tone thread ----
 
-// Counts ends of tone threads, so a test can wait for threads that free themselves.
-class Ends {
- public:
-  void add() {
-    std::lock_guard lock(m_);
-    ++count_;
-    cv_.notify_all();
-  }
-  bool waitFor(int count, std::chrono::milliseconds limit = 5s) {
-    std::unique_lock lock(m_);
-    return cv_.wait_for(lock, limit, [&] { return count_ >= count; });
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  int count_ = 0;
-};
-
-// A Tbip that reports the end of its body.
-class ObservedTbip : public Tbip {
- public:
-  ObservedTbip(std::shared_ptr<TonePlayer> player, std::shared_ptr<Ends> ends)
-      : Tbip(std::move(player)), ends_(std::move(ends)) {}
-
- protected:
-  void execute() override {
-    Tbip::execute();
-    ends_->add();
-  }
-
- private:
-  std::shared_ptr<Ends> ends_;
-};
-
-const std::string& toneMutex() {
-  static const std::string name = toneMutexName(fw::currentProcessId());
-  return name;
-}
+using testkit::Ends;
+using testkit::toneMutex;
 
 // What a thread other than the caller finds the tone mutex to be.
 fw::NamedMutex::Wait probeFromAnotherThread() {
@@ -221,11 +185,7 @@ class FakePlayer : public TonePlayer {
 class TbipTest : public ::testing::Test {
  protected:
   void start(int frequency, int durationMs = 50, double amplitude = 0.5) {
-    auto bip = std::make_unique<ObservedTbip>(player, ends);
-    bip->Frequency = frequency;
-    bip->DurationMs = durationMs;
-    bip->Amplitude = amplitude;
-    fw::Thread::start(std::move(bip), Tbip::StackBytes);
+    testkit::startTone(player, ends, frequency, durationMs, amplitude);
   }
   std::shared_ptr<FakePlayer> player = std::make_shared<FakePlayer>();
   std::shared_ptr<Ends> ends = std::make_shared<Ends>();

@@ -26,6 +26,7 @@
 #include "fw/form.h"
 #include "fw/text.h"
 #include "fw/win32/native.h"
+#include "grid_window.h"
 #include "harness.h"
 
 namespace {
@@ -184,15 +185,7 @@ class WinEventHook {
   HWINEVENTHOOK hook_;
 };
 
-void pressKey(WORD vk) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  const DWORD extended = vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0;
-  in[0].ki.dwFlags = extended;
-  in[1].ki.dwFlags = extended | KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-}
+using harness::pressKey;
 
 HWND focusOf(HWND window) {
   GUITHREADINFO info{};
@@ -460,13 +453,7 @@ TEST_F(ScreenReader, ReadsTheMainWindowHearsCallsAndFollowsTheCurrentCell) {
 // ---------------------------------------------------------------------------------------------
 // In this process
 
-bool loopUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  const auto timer = fw::backend::startTimer(10, [] {});
-  fw::backend::runMessageLoop([&] { return !done() && std::chrono::steady_clock::now() < deadline; });
-  fw::backend::stopTimer(timer);
-  return done();
-}
+using harness::loopUntil;
 
 ComPtr<IAccessible> askWindow(HWND hwnd) {
   const LRESULT lr = SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
@@ -491,18 +478,10 @@ HRESULT WINAPI raise(IUnknown*, int, int, BSTR text, BSTR) {
   return S_OK;
 }
 
-class GridObjects : public ::testing::Test {
+class GridObjects : public harness::GridWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    fw::Application::instance().initialize();
-    fw::registerStandardClasses();
-    grid::registerClasses();
-  }
   void SetUp() override {
-    form = std::make_unique<fw::Form>(nullptr);
-    form->loadLayout("grid_window.layout");
-    g = &form->component<grid::TCellGrid>("CellGrid1");
-    hwnd = fw::win32::nativeWindow(*g);
+    GridWindowTest::SetUp();
     events().clear();
   }
   void TearDown() override { fw::win32::setUiaNotificationsForTesting({}); }
@@ -514,10 +493,6 @@ class GridObjects : public ::testing::Test {
     for (int c = 0; c < 6; ++c) g->setCellText(c, row, cells[c]);
     g->EndBatch();
   }
-
-  std::unique_ptr<fw::Form> form;
-  grid::TCellGrid* g = nullptr;
-  HWND hwnd = nullptr;
 };
 
 TEST_F(GridObjects, MadeOnlyWhenAskedTheSameAfterwardsAndCutOffWithTheWindow) {

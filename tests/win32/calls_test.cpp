@@ -6,97 +6,34 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "harness.h"
+#include "read_file.h"
+#include "simulated_device.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-std::string readFile(const std::wstring& path) {
-  std::string text;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD n = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
-  CloseHandle(file);
-  return text;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    out.push_back(line);
-  }
-  return out;
-}
+using harness::kConnected;
+using harness::kNoDevice;
+using testkit::lines;
+using testkit::readFile;
 
 constexpr size_t kToneBytes = 2205 * 4;  // 50 ms
 
-// The pitch of the 50 ms tone that starts at `offset`, from its zero crossings.
-int toneFrequency(const std::string& captured, size_t offset) {
-  int crossings = 0;
-  const auto* samples = reinterpret_cast<const int32_t*>(captured.data() + offset);
-  for (int i = 1; i < 2205; ++i) crossings += (samples[i - 1] < 0) != (samples[i] < 0);
-  return (crossings + 1) * 10;
-}
-
-const std::wstring kNoDevice = L"Cihaz ba\u011flant\u0131s\u0131 sa\u011flanamad\u0131";
-const std::wstring kConnected = L"Ba\u011flant\u0131 tamam  Hemen aray\u0131n";
-
-class Calls : public ::testing::Test {
+class Calls : public harness::SimulatedDeviceTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(harness::registerSimulator()) << "korvansim.dll could not be registered";
-    journal_ = harness::outDir() + L"\\calls-journal.txt";
-    DeleteFileW(journal_.c_str());
-    SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", journal_.c_str());
-    SetEnvironmentVariableW(L"KORVANSIM_DEMO", L"off");  // its first call would race the counts
-  }
-  void TearDown() override {
-    SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", nullptr);
-    SetEnvironmentVariableW(L"KORVANSIM_DEMO", nullptr);
-  }
-
-  // Starts the program with the demonstration's own calls stopped.
-  void start() {
-    program_.emplace();
-    ASSERT_NE(program_->mainWindow(), nullptr);
-    ASSERT_TRUE(harness::waitFor([&] { return text(L"Label9") == kConnected; })) << harness::utf8(text(L"Label9"));
-    ASSERT_EQ(sim(L"demo off"), 0u);
-  }
-  DWORD sim(const std::wstring& arguments) {
-    const auto run = harness::runSimulatorTool(L"--pid " + std::to_wstring(program_->pid()) + L" " + arguments);
-    EXPECT_EQ(run.exitCode, 0u) << run.output;
-    return run.exitCode;
-  }
-  std::wstring text(const wchar_t* control) { return harness::windowText(program_->control(control)); }
-  bool counterReaches(const std::wstring& value) {
-    return harness::waitFor([&] { return text(L"Label5") == value; });
-  }
-  void uncheck(const wchar_t* box) {
-    HWND hwnd = program_->control(box);
-    ASSERT_NE(hwnd, nullptr);
-    if (SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) SendMessageW(hwnd, BM_CLICK, 0, 0);
-    ASSERT_EQ(SendMessageW(hwnd, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  }
-
-  std::wstring journal_;
-  std::optional<harness::Program> program_;
+  Calls() : SimulatedDeviceTest(L"calls-journal.txt") {}
 };
 
 TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
   const std::wstring capture = harness::toneCapture();
   ASSERT_FALSE(capture.empty()) << "no sound capture set up";
-  start();
+  startConnected();
 
   // A line that is not a number alerts like line 0: 1000 Hz.
   size_t before = readFile(capture).size();
@@ -105,11 +42,11 @@ TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
   std::string tone;
   ASSERT_TRUE(harness::waitFor([&] { return (tone = readFile(capture)).size() >= before + kToneBytes; }))
       << tone.size() - before;
-  EXPECT_EQ(toneFrequency(tone, before), 1000);
+  EXPECT_EQ(harness::toneFrequency(tone, before), 1000);
   EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0312 111 22 33"; })) << harness::utf8(harness::clipboardText());
 
   // Quiet: the call is listed and copied, and nothing more is played.
-  uncheck(L"BipBox");
+  setCheck(L"BipBox", false);
   harness::waitFor([] { return false; }, 300ms);  // past the gap the alerts keep between them
   before = readFile(capture).size();
   ASSERT_EQ(sim(L"call abc 0312"), 0u);
@@ -119,7 +56,7 @@ TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
   EXPECT_EQ(readFile(capture).size(), before);
 
   // Not copied: whatever the user had on the clipboard stays.
-  uncheck(L"PanoBox");
+  setCheck(L"PanoBox", false);
   harness::setClipboardText(L"kullan\u0131c\u0131n\u0131n metni");
   ASSERT_EQ(sim(L"call 2 0216"), 0u);
   EXPECT_TRUE(counterReaches(L"3"));
@@ -131,8 +68,8 @@ TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
 }
 
 TEST_F(Calls, ALostDeviceBlanksTheCallsAndTheCountStartsAgain) {
-  start();
-  uncheck(L"BipBox");
+  startConnected();
+  setCheck(L"BipBox", false);
   for (const wchar_t* number : {L"0312 1", L"0312 2", L"0312 3"}) {
     ASSERT_EQ(sim(L"call 1 \"" + std::wstring(number) + L"\""), 0u);
   }
@@ -163,27 +100,7 @@ TEST_F(Calls, ALostDeviceBlanksTheCallsAndTheCountStartsAgain) {
 
 // ---- the tray icon's menu, with the mouse and the keyboard ----
 
-HWND trayWindow() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
-
-std::vector<DWORD> pixels(const RECT& area) {
-  const int w = area.right - area.left, h = area.bottom - area.top;
-  std::vector<DWORD> out(static_cast<size_t>(w > 0 && h > 0 ? w * h : 0));
-  if (out.empty()) return out;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, old);
-  memcpy(out.data(), bits, out.size() * sizeof(DWORD));
-  DeleteObject(dib);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return out;
-}
+using harness::trayWindow;
 
 // The icons' part of the taskbar: right of its buttons (start, one per window).
 RECT iconArea(HWND tray) {
@@ -200,27 +117,19 @@ RECT iconArea(HWND tray) {
 // is the only one (this prefix runs one program at a time).
 std::optional<POINT> onlyIcon(HWND tray) {
   const RECT area = iconArea(tray);
-  const auto now = pixels(area);
+  const auto now = harness::screenPixels(area);
   if (now.empty()) return std::nullopt;
   const int w = area.right - area.left;
-  const DWORD background = now.back() & 0xFFFFFF;  // a corner
+  const COLORREF background = now.back();  // a corner
   long sx = 0, sy = 0, n = 0;
   for (size_t i = 0; i < now.size(); ++i) {
-    if ((now[i] & 0xFFFFFF) == background) continue;
+    if (now[i] == background) continue;
     sx += static_cast<long>(i % w);
     sy += static_cast<long>(i / w);
     ++n;
   }
   if (n < 16) return std::nullopt;
   return POINT{area.left + static_cast<LONG>(sx / n), area.top + static_cast<LONG>(sy / n)};
-}
-
-void key(WORD vk) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
 }
 
 struct MenuSearch {
@@ -260,8 +169,8 @@ void chooseFromTrayMenu(harness::Program& program, POINT icon, int item) {
   }
   ASSERT_NE(menu, nullptr) << "no popup menu opened";
   harness::screenshot(GetDesktopWindow(), L"calls-tray-menu");
-  for (int i = 0; i <= item; ++i) key(VK_DOWN);
-  key(VK_RETURN);
+  for (int i = 0; i <= item; ++i) harness::pressKey(VK_DOWN);
+  harness::pressKey(VK_RETURN);
   EXPECT_TRUE(harness::waitFor([&] { return openMenuOf(program.pid()) == nullptr; }, 10s));
 }
 
@@ -270,13 +179,13 @@ TEST_F(Calls, TheTrayMenuClearsTheListAndEndsTheProgram) {
   HWND tray = nullptr;
   harness::waitFor([&] { return (tray = trayWindow()) != nullptr && IsWindowVisible(tray); }, 10s);
   ASSERT_NE(tray, nullptr) << "no notification area: is the program on Wine's desktop?";
-  start();
+  startConnected();
   std::optional<POINT> icon;
   ASSERT_TRUE(harness::waitFor([&] { return (icon = onlyIcon(tray)).has_value(); }, 10s))
       << "the program's icon did not come into the notification area";
   harness::screenshot(tray, L"calls-tray");
 
-  uncheck(L"BipBox");
+  setCheck(L"BipBox", false);
   ASSERT_EQ(sim(L"call 1 0312"), 0u);
   ASSERT_EQ(sim(L"call 2 0216"), 0u);
   ASSERT_TRUE(counterReaches(L"2"));

@@ -20,6 +20,7 @@
 #include "fw/win32/native.h"
 #include "gdi_canvas.h"
 #include "fw/win32/handles.h"
+#include "grid_window.h"
 #include "harness.h"
 
 namespace {
@@ -37,43 +38,8 @@ std::string hex(COLORREF c) {
   return b;
 }
 
-// A 32-bit bitmap in a memory DC, read back pixel by pixel.
-class MemoryBitmap {
- public:
-  MemoryBitmap(int w, int h) : w_(w), h_(h), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    bitmap_.reset(CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
-    old_ = SelectObject(dc_, bitmap_.get());
-  }
-  ~MemoryBitmap() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  COLORREF pixel(int x, int y) const {
-    GdiFlush();
-    const DWORD p = bits_[y * w_ + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-
- private:
-  int w_, h_;
-  HDC dc_;
-  fw::win32::GdiObject<HBITMAP> bitmap_;
-  HGDIOBJ old_;
-  DWORD* bits_ = nullptr;
-};
-
-// Runs the program's own message loop (the dialog manager's step included) until the
-// condition holds or the time is up; a timer wakes it to look.
-bool loopUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  const auto timer = fw::backend::startTimer(10, [] {});
-  fw::backend::runMessageLoop([&] { return !done() && std::chrono::steady_clock::now() < deadline; });
-  fw::backend::stopTimer(timer);
-  return done();
-}
+using harness::loopUntil;
+using harness::MemoryBitmap;
 
 void settle() { loopUntil([] { return false; }, 300ms); }
 
@@ -83,21 +49,8 @@ std::string describe(const grid::TGridRect& r) {
   return b;
 }
 
-class CellGridOnWine : public ::testing::Test {
+class CellGridOnWine : public harness::GridWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    fw::Application::instance().initialize();
-    fw::registerStandardClasses();
-    grid::registerClasses();
-  }
-
-  void SetUp() override {
-    form = std::make_unique<fw::Form>(nullptr);
-    form->loadLayout("grid_window.layout");
-    g = &form->component<TCellGrid>("CellGrid1");
-    hwnd = fw::win32::nativeWindow(*g);
-  }
-
   void addCall(int number, const char8_t* extra) {
     while (g->RowCount() > 10) g->RemoveRow(0);
     g->AppendRow();
@@ -148,10 +101,6 @@ class CellGridOnWine : public ::testing::Test {
     harness::mouseButton(MOUSEEVENTF_LEFTUP);
     settle();
   }
-
-  std::unique_ptr<fw::Form> form;
-  TCellGrid* g = nullptr;
-  HWND hwnd = nullptr;
 };
 
 TEST_F(CellGridOnWine, TheCallListShowsAsTheMainWindowHasIt) {

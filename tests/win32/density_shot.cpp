@@ -28,8 +28,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring pid = L"--pid " + std::to_wstring(program.pid()) + L" ";
   auto sim = [&](const std::wstring& arguments) { return harness::runSimulatorTool(pid + arguments).exitCode == 0; };
   auto text = [&](const wchar_t* name) { return harness::windowText(program.control(name)); };
-  const std::wstring connected = L"Ba\u011flant\u0131 tamam  Hemen aray\u0131n";
-  bool ok = harness::waitFor([&] { return text(L"Label9") == connected; }) && sim(L"demo off") &&
+  bool ok = harness::waitFor([&] { return text(L"Label9") == harness::kConnected; }) && sim(L"demo off") &&
             sim(L"levels 12 20 5 28") && sim(L"call 1 05324172891 \"10.12.2026 11:56:05\"") &&
             sim(L"call 2 02164445566 \"10.12.2026 11:57:41\"") &&
             sim(L"call 4 08502223344 \"10.12.2026 12:03:09\" KV4-0193527 \"\u00d6zel hat\"");

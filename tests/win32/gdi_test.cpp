@@ -16,99 +16,46 @@
 #include "gdi_canvas.h"
 #include "fw/win32/handles.h"
 #include "harness.h"
+#include "pixel_pictures.h"
 
 namespace {
 
-constexpr fw::Color kRed = fw::rgb(255, 0, 0);
-constexpr fw::Color kBlue = fw::rgb(0, 0, 255);
+using harness::MemoryBitmap;
+using testkit::pictures::kBlue;
+using testkit::pictures::kRed;
+using testkit::pictures::Picture;
 
-// A white 32-bit bitmap in a memory DC.
-class Bitmap {
- public:
-  Bitmap(int w, int h) : w_(w), h_(h), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    bitmap_.reset(CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
-    old_ = SelectObject(dc_, bitmap_.get());
-    for (int i = 0; i < w * h; ++i) bits_[i] = 0xFFFFFF;
-  }
-  ~Bitmap() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  std::vector<std::string> picture() const {
-    GdiFlush();
-    std::vector<std::string> rows;
-    for (int y = 0; y < h_; ++y) {
-      std::string row;
-      for (int x = 0; x < w_; ++x) {
-        const DWORD p = bits_[y * w_ + x] & 0xFFFFFF;  // 0x00RRGGBB in a DIB
-        row += p == 0xFFFFFF ? '.' : p == 0xFF0000 ? 'R' : p == 0x0000FF ? 'B' : '?';
-      }
-      rows.push_back(row);
-    }
-    return rows;
-  }
-
- private:
-  int w_, h_;
-  HDC dc_;
-  fw::win32::GdiObject<HBITMAP> bitmap_;
-  HGDIOBJ old_;
-  DWORD* bits_ = nullptr;
-};
-
-TEST(GdiCanvas, RectangleOutlinesInsideAndLeavesOutRightAndBottom) {
-  Bitmap b(7, 6);
+// The scene painted by a GDI canvas on a white bitmap, read back as rows of letters.
+Picture drawn(const testkit::pictures::Scene& scene) {
+  MemoryBitmap b(scene.width, scene.height, RGB(255, 255, 255));
   {
     fw::win32::GdiCanvas c(b.dc());
-    c.setPen({kRed, 1});
-    c.setBrush({kBlue});
-    c.rectangle({1, 1, 6, 5});
+    scene.draw(c);
   }
-  EXPECT_EQ(b.picture(), (std::vector<std::string>{".......", ".RRRRR.", ".RBBBR.", ".RBBBR.", ".RRRRR.", "......."}));
+  const std::vector<COLORREF> pixels = b.pixels();
+  Picture rows;
+  for (int y = 0; y < b.height(); ++y) {
+    std::string row;
+    for (int x = 0; x < b.width(); ++x) row += testkit::pictures::letter(pixels[y * b.width() + x]);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(GdiCanvas, RectangleOutlinesInsideAndLeavesOutRightAndBottom) {
+  EXPECT_EQ(drawn(testkit::pictures::kRectangleOutline), testkit::pictures::kRectangleOutline.expected);
 }
 
 TEST(GdiCanvas, AWidePenIsCentredOnTheOutlineWithRoundCorners) {
-  Bitmap b(10, 9);
-  {
-    fw::win32::GdiCanvas c(b.dc());
-    c.setPen({kRed, 3});
-    c.setBrush({kBlue});
-    c.rectangle({2, 2, 8, 7});
-  }
-  EXPECT_EQ(b.picture(), (std::vector<std::string>{"..........",  //
-                                   "..RRRRRR..",  //
-                                   ".RRRRRRRR.",  //
-                                   ".RRRRRRRR.",  //
-                                   ".RRRBBRRR.",  //
-                                   ".RRRRRRRR.",  //
-                                   ".RRRRRRRR.",  //
-                                   "..RRRRRR..",  //
-                                   ".........."}));
+  EXPECT_EQ(drawn(testkit::pictures::kWidePenOutline), testkit::pictures::kWidePenOutline.expected);
 }
 
 TEST(GdiCanvas, FillsLinesAndClipsFollowThePlatformRules) {
-  Bitmap b(6, 4);
-  {
-    fw::win32::GdiCanvas c(b.dc());
-    c.setBrush({kBlue});
-    c.fillRect({0, 0, 2, 2});
-    c.setPen({kRed, 1});
-    c.moveTo({0, 3});
-    c.lineTo({5, 3});
-    fw::Region clip({3, 0, 6, 2});
-    clip.subtract({4, 0, 5, 1});
-    fw::ScopedClip scoped(c, clip);
-    EXPECT_EQ(c.clipBox(), (fw::Rect{3, 0, 6, 2}));
-    c.fillRect({0, 0, 6, 4});
-  }
-  EXPECT_EQ(b.picture(), (std::vector<std::string>{"BB.B.B", "BB.BBB", "......", "RRRRR."}));
+  EXPECT_EQ(drawn(testkit::pictures::kFillsLinesAndClip), testkit::pictures::kFillsLinesAndClip.expected);
 }
 
 TEST(GdiHandles, ScopedStatePutsBackWhatWasSelected) {
-  Bitmap b(4, 4);
+  MemoryBitmap b(4, 4, RGB(255, 255, 255));
   const HGDIOBJ pen = GetCurrentObject(b.dc(), OBJ_PEN);
   const HGDIOBJ brush = GetCurrentObject(b.dc(), OBJ_BRUSH);
   const HGDIOBJ font = GetCurrentObject(b.dc(), OBJ_FONT);

@@ -38,14 +38,7 @@ bool sameRect(const RECT& a, const RECT& b) {
 
 bool inFront(HWND w) { return IsWindowVisible(w) && GetForegroundWindow() == w; }
 
-// A key pressed and released on the keyboard: it goes to the window in front.
-void pressKey(WORD vk) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-}
+using harness::pressKey;
 
 // A click with the left button in the middle of a control, posted to it. Pointer input
 // injected with SendInput is not used: under Wine's virtual desktop a press can arrive where

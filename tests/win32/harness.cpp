@@ -178,37 +178,81 @@ long gdiObjectLevel() {
   return slot;
 }
 
+namespace {
+
+// A 32-bit DIB holds 0x00RRGGBB.
+COLORREF fromDib(DWORD p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
+DWORD toDib(COLORREF c) { return (DWORD{GetRValue(c)} << 16) | (DWORD{GetGValue(c)} << 8) | GetBValue(c); }
+
+}  // namespace
+
+MemoryBitmap::MemoryBitmap(int width, int height, COLORREF background)
+    : w_(width), h_(height), dc_(CreateCompatibleDC(nullptr)) {
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w_, -h_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+  old_ = SelectObject(dc_, bitmap_);
+  if (bits_ && background != RGB(0, 0, 0))
+    for (int i = 0; i < w_ * h_; ++i) bits_[i] = toDib(background);
+}
+
+MemoryBitmap::~MemoryBitmap() {
+  SelectObject(dc_, old_);
+  DeleteObject(bitmap_);
+  DeleteDC(dc_);
+}
+
+COLORREF MemoryBitmap::pixel(int x, int y) const {
+  GdiFlush();
+  return fromDib(bits_[y * w_ + x]);
+}
+
+std::vector<COLORREF> MemoryBitmap::pixels() const {
+  GdiFlush();
+  std::vector<COLORREF> out(static_cast<size_t>(w_) * h_);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = fromDib(bits_[i]);
+  return out;
+}
+
+std::vector<COLORREF> screenPixels(const RECT& area) {
+  const int w = area.right - area.left, h = area.bottom - area.top;
+  if (w <= 0 || h <= 0) return {};
+  MemoryBitmap copy(w, h);
+  HDC screen = GetDC(nullptr);
+  BitBlt(copy.dc(), 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  return copy.pixels();
+}
+
 bool screenshot(HWND hwnd, const std::wstring& name) {
   RECT r;
   GetWindowRect(hwnd, &r);
+  const std::vector<COLORREF> pixels = screenPixels(r);
+  if (pixels.empty()) return false;
   const int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return false;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
+  // A BMP's rows go from the bottom up, each 3 bytes a pixel (blue, green, red) padded to 4.
   const DWORD stride = ((w * 3 + 3) & ~3);
   const DWORD imageBytes = stride * h;
-  BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(fh) + sizeof(bi.bmiHeader) + imageBytes), 0, 0,
-                      sizeof(fh) + sizeof(bi.bmiHeader)};
+  std::vector<BYTE> image(imageBytes);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const COLORREF c = pixels[static_cast<size_t>(y) * w + x];
+      BYTE* at = &image[(h - 1 - y) * stride + x * 3];
+      at[0] = GetBValue(c);
+      at[1] = GetGValue(c);
+      at[2] = GetRValue(c);
+    }
+  const BITMAPINFOHEADER ih{sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(fh) + sizeof(ih) + imageBytes), 0, 0, sizeof(fh) + sizeof(ih)};
   bool ok = false;
   HANDLE file = CreateFileW((outDir() + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
     DWORD written;
-    ok = WriteFile(file, &fh, sizeof(fh), &written, nullptr) &&
-         WriteFile(file, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, nullptr) &&
-         WriteFile(file, bits, imageBytes, &written, nullptr);
+    ok = WriteFile(file, &fh, sizeof(fh), &written, nullptr) && WriteFile(file, &ih, sizeof(ih), &written, nullptr) &&
+         WriteFile(file, image.data(), imageBytes, &written, nullptr);
     CloseHandle(file);
   }
-  DeleteObject(dib);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return ok;
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace harness {
 
@@ -43,6 +44,10 @@ class Program {
   HWND main_ = nullptr;
 };
 
+// What the main window's status line (Label9) says with the device connected, and without it.
+inline const std::wstring kConnected = L"Ba\u011flant\u0131 tamam  Hemen aray\u0131n";
+inline const std::wstring kNoDevice = L"Cihaz ba\u011flant\u0131s\u0131 sa\u011flanamad\u0131";
+
 std::wstring windowText(HWND hwnd);
 // The clipboard's Unicode text ("<closed>" when it cannot be opened).
 std::wstring clipboardText();
@@ -62,6 +67,38 @@ void movePointer(POINT screen);
 void mouseButton(DWORD flags);  // MOUSEEVENTF_LEFTDOWN ...
 // Saves what the screen shows of a window as a 24-bit BMP under out/.
 bool screenshot(HWND hwnd, const std::wstring& name);
+// What the screen shows in the area (screen coordinates), row by row from the top; empty for
+// an empty area.
+std::vector<COLORREF> screenPixels(const RECT& area);
+// The taskbar that holds the notification area; null when the desktop has none.
+inline HWND trayWindow() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
+// A key pressed and released; it goes to the focused window of the window in front.
+inline void pressKey(WORD vk) { pressKeys({vk}); }
+
+// A 32-bit bitmap selected into a memory DC, for painting into and reading back pixel by pixel.
+class MemoryBitmap {
+ public:
+  // background: what every pixel holds before anything is painted.
+  MemoryBitmap(int width, int height, COLORREF background = RGB(0, 0, 0));
+  ~MemoryBitmap();
+  MemoryBitmap(const MemoryBitmap&) = delete;
+  MemoryBitmap& operator=(const MemoryBitmap&) = delete;
+
+  HDC dc() const { return dc_; }
+  int width() const { return w_; }
+  int height() const { return h_; }
+  // Flushes GDI's batch first, so what was painted is there.
+  COLORREF pixel(int x, int y) const;
+  // Every pixel, row by row from the top.
+  std::vector<COLORREF> pixels() const;
+
+ private:
+  int w_, h_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  DWORD* bits_ = nullptr;
+};
 // How many GDI objects this process holds: the system's count where it keeps one (Windows);
 // elsewhere (Wine) the table slot a new object gets, which climbs only while objects stay
 // alive, since freed slots are handed out again. Compare two readings for a leak.

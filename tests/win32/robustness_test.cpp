@@ -19,26 +19,19 @@
 #include <vector>
 
 #include "harness.h"
+#include "read_file.h"
+#include "simulated_device.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-const std::wstring kNoDevice = L"Cihaz ba\u011flant\u0131s\u0131 sa\u011flanamad\u0131";
-const std::wstring kConnected = L"Ba\u011flant\u0131 tamam  Hemen aray\u0131n";
+using harness::kConnected;
+using harness::kNoDevice;
+using testkit::readFile;
+
 const std::wstring kFilesMissing = L"Dosyalar eksik.";
 const std::wstring kCompleteSetup = L"Kurulumu tamamlay\u0131n\u0131z.";
-
-std::string readFile(const std::wstring& path) {
-  std::string text;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[65536];
-  DWORD n = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
-  CloseHandle(file);
-  return text;
-}
 
 size_t countLines(const std::string& text, const std::string& line) {
   size_t n = 0;
@@ -56,47 +49,10 @@ std::vector<std::wstring> split(const std::wstring& text, const std::wstring& se
   return parts;
 }
 
-class Robustness : public ::testing::Test {
+class Robustness : public harness::SimulatedDeviceTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(harness::registerSimulator()) << "korvansim.dll could not be registered";
-    journal_ = harness::outDir() + L"\\robustness-journal.txt";
-    DeleteFileW(journal_.c_str());
-    SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", journal_.c_str());
-    // The demonstration's first call would race the tests' counts.
-    SetEnvironmentVariableW(L"KORVANSIM_DEMO", L"off");
-  }
-  void TearDown() override {
-    for (const wchar_t* name : {L"KORVANSIM_JOURNAL", L"KORVANSIM_FAIL_ALL", L"KORVANSIM_EARLY_EVENTS", L"KORVANSIM_DEMO"})
-      SetEnvironmentVariableW(name, nullptr);
-  }
+  Robustness() : SimulatedDeviceTest(L"robustness-journal.txt") {}
 
-  void start() {
-    program_.emplace();
-    ASSERT_NE(program_->mainWindow(), nullptr);
-  }
-  // Started, connected, the demonstration's own calls and levels stopped.
-  void startConnected() {
-    start();
-    ASSERT_TRUE(harness::waitFor([&] { return text(L"Label9") == kConnected; })) << harness::utf8(text(L"Label9"));
-    ASSERT_EQ(sim(L"demo off"), 0u);
-  }
-  DWORD sim(const std::wstring& arguments) { return simulator(arguments).exitCode; }
-  harness::ToolResult simulator(const std::wstring& arguments) {
-    auto run = harness::runSimulatorTool(L"--pid " + std::to_wstring(program_->pid()) + L" " + arguments);
-    EXPECT_EQ(run.exitCode, 0u) << run.output;
-    return run;
-  }
-  std::wstring text(const wchar_t* control) { return harness::windowText(program_->control(control)); }
-  bool counterReaches(const std::wstring& value, std::chrono::milliseconds limit = 20s) {
-    return harness::waitFor([&] { return text(L"Label5") == value; }, limit);
-  }
-  void setCheck(const wchar_t* box, bool checked) {
-    HWND hwnd = program_->control(box);
-    ASSERT_NE(hwnd, nullptr);
-    if ((SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) SendMessageW(hwnd, BM_CLICK, 0, 0);
-    ASSERT_EQ(SendMessageW(hwnd, BM_GETCHECK, 0, 0), checked ? BST_CHECKED : BST_UNCHECKED);
-  }
   // What the program's process holds, by name: gdi, gdiLive, user, handles, handlesLive,
   // workingSet, peakWorkingSet (korvansim's usage text says how each is read).
   std::map<std::string, long long> resources() {
@@ -133,8 +89,6 @@ class Robustness : public ::testing::Test {
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return lines;
   }
-  std::wstring journal_;
-  std::optional<harness::Program> program_;
 };
 
 // ---- soak ----

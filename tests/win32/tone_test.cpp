@@ -19,7 +19,9 @@
 
 #include "fw/platform.h"
 #include "tbip.h"
+#include "read_file.h"
 #include "tone.h"
+#include "tone_threads.h"
 #include "wave_player.h"
 
 namespace {
@@ -47,18 +49,9 @@ std::uint64_t fileSize(const std::wstring& path) {
 }
 
 std::vector<std::int32_t> samplesFrom(const std::wstring& path, std::uint64_t offset, std::size_t bytes) {
-  std::vector<std::int32_t> samples(bytes / 4);
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(offset);
-  DWORD read = 0;
-  const bool ok = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-                  ReadFile(file, samples.data(), static_cast<DWORD>(samples.size() * 4), &read, nullptr);
-  CloseHandle(file);
-  if (!ok) return {};
-  samples.resize(read / 4);
+  const std::string raw = testkit::readFile(path, offset, bytes);
+  std::vector<std::int32_t> samples(raw.size() / 4);
+  std::memcpy(samples.data(), raw.data(), samples.size() * 4);
   return samples;
 }
 
@@ -85,38 +78,9 @@ std::string firstDifference(const std::vector<std::int32_t>& got, const std::vec
 
 // ---- tone threads that report their end ----
 
-class Ends {
- public:
-  void add() {
-    std::lock_guard lock(m_);
-    ++count_;
-    cv_.notify_all();
-  }
-  bool waitFor(int count, std::chrono::milliseconds limit = 10s) {
-    std::unique_lock lock(m_);
-    return cv_.wait_for(lock, limit, [&] { return count_ >= count; });
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  int count_ = 0;
-};
-
-class ObservedTbip : public Tbip {
- public:
-  ObservedTbip(std::shared_ptr<TonePlayer> player, std::shared_ptr<Ends> ends)
-      : Tbip(std::move(player)), ends_(std::move(ends)) {}
-
- protected:
-  void execute() override {
-    Tbip::execute();
-    ends_->add();
-  }
-
- private:
-  std::shared_ptr<Ends> ends_;
-};
+using testkit::Ends;
+using testkit::startTone;
+using testkit::toneMutex;
 
 // The real player, with the times of each play noted.
 class TimedPlayer : public TonePlayer {
@@ -142,17 +106,7 @@ class TimedPlayer : public TonePlayer {
   std::vector<Play> plays_;
 };
 
-void startTone(std::shared_ptr<TonePlayer> player, const std::shared_ptr<Ends>& ends, int frequency) {
-  auto bip = std::make_unique<ObservedTbip>(std::move(player), ends);
-  bip->Frequency = frequency;
-  bip->DurationMs = 50;
-  bip->Amplitude = 0.5;
-  fw::Thread::start(std::move(bip), Tbip::StackBytes);
-}
-
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-std::string toneMutex() { return toneMutexName(GetCurrentProcessId()); }
 
 class ToneTest : public ::testing::Test {
  protected:
@@ -168,7 +122,8 @@ class ToneTest : public ::testing::Test {
     waveOutClose(device);
   }
   std::wstring capture;
-  std::shared_ptr<Ends> ends = std::make_shared<Ends>();
+  // The real device under a loaded Wine can take seconds to give a thread back.
+  std::shared_ptr<Ends> ends = std::make_shared<Ends>(10s);
 };
 
 TEST_F(ToneTest, LineThreeToneReachesTheDeviceSampleForSample) {

@@ -41,34 +41,20 @@ bool shellHolds(const TTrayIcon& t) {
   return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
 }
 
-HWND trayWindow() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
+using harness::trayWindow;
 
 // Where on the screen the colour shows inside the area: the middle of its pixels.
 std::optional<POINT> findColour(const RECT& area, COLORREF colour) {
-  const int w = area.right - area.left, h = area.bottom - area.top;
-  if (w <= 0 || h <= 0) return std::nullopt;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, old);
-  const auto* px = static_cast<const DWORD*>(bits);
-  const DWORD want = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+  const std::vector<COLORREF> px = harness::screenPixels(area);
+  if (px.empty()) return std::nullopt;
+  const int w = area.right - area.left;
   long sx = 0, sy = 0, n = 0;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      if ((px[y * w + x] & 0xFFFFFF) == want) {
-        sx += x;
-        sy += y;
-        ++n;
-      }
-  DeleteObject(dib);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  for (size_t i = 0; i < px.size(); ++i)
+    if (px[i] == colour) {
+      sx += static_cast<long>(i % w);
+      sy += static_cast<long>(i / w);
+      ++n;
+    }
   if (n < 16) return std::nullopt;  // a few stray pixels are not the icon
   return POINT{area.left + static_cast<LONG>(sx / n), area.top + static_cast<LONG>(sy / n)};
 }
