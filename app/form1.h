@@ -23,7 +23,6 @@ class TForm1 : public fw::Form {
 
  public:
   TForm1(device::KorvanFactory createDevice, std::shared_ptr<TonePlayer> tonePlayer);
-  ~TForm1() override;
 
   // Handlers, named after the component and the event.
   void FormCreate();
@@ -41,7 +40,6 @@ class TForm1 : public fw::Form {
   void Yardm1Click(fw::Component& Sender);
 
   device::TKorvan* korvan() const { return Korvan1.get(); }
-  int callCounter() const { return callCounter_; }
 
   fw::Label& Label1;
   fw::Label& Label2;
@@ -81,6 +79,7 @@ class TForm1 : public fw::Form {
 
   device::KorvanFactory createDevice_;
   std::shared_ptr<TonePlayer> tonePlayer_;
+  // The control's window lives inside ours; as a member it goes before the base destroys ours.
   std::unique_ptr<device::TKorvan> Korvan1;
   std::unique_ptr<fw::NamedMutex> processMutex_;
   int callCounter_ = 0;
