@@ -1,6 +1,7 @@
 // Colour values in stored layouts: every control reads them the same way, so a layout that
 // loads with a colour on the grid loads with it on a label, and one that fails fails on both.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -66,13 +67,16 @@ class ColourNames : public ::testing::Test {
   void SetUp() override {
     fw::registerStandardClasses();
     grid::registerClasses();
-    dir_ = std::filesystem::temp_directory_path() / ("zelvora-colours-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    // A folder of this process's own: tests of other builds may run at the same time.
+    dir_ = std::filesystem::temp_directory_path() / ("zelvora-colours-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir_);
     fw::headless::setResourceDir(dir_.string());
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  void write(const std::string& name, const std::string& text) { std::ofstream(dir_ / name, std::ios::binary) << text; }
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
 
   std::filesystem::path dir_;
 };
