@@ -82,11 +82,6 @@ TForm1::TForm1(device::KorvanFactory createDevice, std::shared_ptr<TonePlayer> t
   FormCreate();
 }
 
-TForm1::~TForm1() {
-  // The control's window lives inside ours: release it while our window is still there.
-  Korvan1.reset();
-}
-
 void TForm1::bindHandlers() {
   onCloseQuery = [this](fw::Component& s, bool& canClose) { FormCloseQuery(s, canClose); };
   Timer1.onTimer = [this](fw::Component& s) { Timer1Timer(s); };

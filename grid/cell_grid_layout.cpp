@@ -8,20 +8,6 @@
 namespace grid {
 namespace {
 
-fw::Color colorValue(const fw::LayoutProperty& p, fw::LoadContext& ctx) {
-  if (p.value.kind == fw::LayoutValue::Kind::Integer) return static_cast<fw::Color>(ctx.integer(p));
-  return ctx.choice<fw::Color>(p, {{"clWindow", fw::clWindow},
-                                   {"clWindowText", fw::clWindowText},
-                                   {"clBtnFace", fw::clBtnFace},
-                                   {"clBtnShadow", fw::clBtnShadow},
-                                   {"clBtnHighlight", fw::clBtnHighlight},
-                                   {"clGrayText", fw::clGrayText},
-                                   {"clHighlight", fw::clHighlight},
-                                   {"clBlack", fw::clBlack},
-                                   {"clWhite", fw::clWhite},
-                                   {"clRed", fw::clRed}});
-}
-
 THorzAlign horzAlignValue(const fw::LayoutProperty& p, fw::LoadContext& ctx) {
   return ctx.choice<THorzAlign>(p, {{"haLeft", haLeft}, {"haCenter", haCenter}, {"haRight", haRight}});
 }
@@ -40,7 +26,7 @@ void applyColumnProperty(TCellColumn& column, const std::string& field, const fw
     column.setWidth(ctx.scaled(p));
     column.setDesignWidth(ctx.integer(p));
   } else if (field == "Color") {
-    column.setColor(colorValue(p, ctx));
+    column.setColor(ctx.color(p));
   } else if (field == "HorzAlign") {
     column.setHorzAlign(horzAlignValue(p, ctx));
   } else if (field == "VertAlign") {
@@ -95,7 +81,7 @@ void TCellGrid::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
   } else if (k == "Enabled") {
     setEnabled(ctx.boolean(p));
   } else if (k == "Color") {
-    setColor(colorValue(p, ctx));
+    setColor(ctx.color(p));
   } else if (k == "AutoAddRow") {
     setAutoAddRow(ctx.boolean(p));
   } else if (k == "AutoFillDown") {
@@ -111,21 +97,21 @@ void TCellGrid::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
   } else if (k == "Flat") {
     setFlat(ctx.boolean(p));
   } else if (k == "AlternateColor") {
-    setAlternateColor(colorValue(p, ctx));
+    setAlternateColor(ctx.color(p));
   } else if (k == "GridColor") {
-    setGridColor(colorValue(p, ctx));
+    setGridColor(ctx.color(p));
   } else if (k == "ShowGrid") {
     setShowGrid(ctx.boolean(p));
   } else if (k == "HeaderLine") {
     setHeaderLine(ctx.integer(p));
   } else if (k == "HeaderColor") {
-    setHeaderColor(colorValue(p, ctx));
+    setHeaderColor(ctx.color(p));
   } else if (k == "HeaderLightColor") {
-    setHeaderLightColor(colorValue(p, ctx));
+    setHeaderLightColor(ctx.color(p));
   } else if (k == "HeaderDarkColor") {
-    setHeaderDarkColor(colorValue(p, ctx));
+    setHeaderDarkColor(ctx.color(p));
   } else if (k == "SelectionColor") {
-    setSelectionColor(colorValue(p, ctx));
+    setSelectionColor(ctx.color(p));
   } else if (k == "FitToWidth") {
     setFitToWidth(ctx.boolean(p));
   } else if (k == "AutoColWidth") {

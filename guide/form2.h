@@ -15,12 +15,12 @@ class TForm2 : public fw::Form {
 
   // Handlers, named after the component and the event.
   void FormShow(fw::Component& Sender);
-  void Image3Click(fw::Component& Sender);
+  void Image3Click(fw::Component& Sender);  // fits the picture to the screen again
   void FormKeyPress(fw::Component& Sender, char& Key);
-  void FormMouseUp(fw::Component& Sender, fw::MouseButton Button, fw::Point At);
+  void FormMouseUp(fw::Component& Sender, fw::MouseButton Button, fw::Point At);  // unlocks the proportions
 
   fw::StatusBar& StatusBar1;
-  fw::Image& Image3;
+  fw::Image& Image3;  // the wiring picture
 
  private:
   void fitToScreen();

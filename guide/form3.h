@@ -15,12 +15,12 @@ class TForm3 : public fw::Form {
 
   // Handlers, named after the component and the event.
   void FormShow(fw::Component& Sender);
-  void w_ayarClick(fw::Component& Sender);
+  void w_ayarClick(fw::Component& Sender);  // fits the picture to the screen again
   void FormKeyPress(fw::Component& Sender, char& Key);
-  void w_ayarMouseUp(fw::Component& Sender, fw::MouseButton Button, fw::Point At);
+  void w_ayarMouseUp(fw::Component& Sender, fw::MouseButton Button, fw::Point At);  // unlocks the proportions
 
   fw::StatusBar& StatusBar1;
-  fw::Image& w_ayar;
+  fw::Image& w_ayar;  // the power settings picture
 
  private:
   void fitToScreen();

@@ -14,11 +14,11 @@ class THelpForm : public fw::Form {
   THelpForm();
 
   // Handlers, named after the component and the event.
-  void Button1Click(fw::Component& Sender);
-  void Label1Click(fw::Component& Sender);
+  void Button1Click(fw::Component& Sender);  // closes the help
+  void Label1Click(fw::Component& Sender);  // opens the connection guide
 
   fw::GroupBox& GroupBox1;
-  fw::Memo& Memo1;
-  fw::Label& Label1;
-  fw::Button& Button1;
+  fw::Memo& Memo1;    // the help text
+  fw::Label& Label1;  // the link to the connection guide
+  fw::Button& Button1;  // the close button
 };

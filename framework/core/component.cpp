@@ -53,6 +53,21 @@ std::vector<std::string> LoadContext::lines(const LayoutProperty& p) const {
   return out;
 }
 
+Color LoadContext::color(const LayoutProperty& p) const {
+  if (p.value.kind == LayoutValue::Kind::Integer) return static_cast<Color>(integer(p));
+  return choice<Color>(p, {{"clWindow", clWindow},
+                           {"clWindowText", clWindowText},
+                           {"clBtnFace", clBtnFace},
+                           {"clBtnShadow", clBtnShadow},
+                           {"clBtnHighlight", clBtnHighlight},
+                           {"clGrayText", clGrayText},
+                           {"clHighlight", clHighlight},
+                           {"clHotLight", clHotLight},
+                           {"clBlack", clBlack},
+                           {"clWhite", clWhite},
+                           {"clRed", clRed}});
+}
+
 Component::Component(Component* owner) : owner_(owner) {}
 
 Component::~Component() {

@@ -221,9 +221,7 @@ void Control::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   } else if (k == "TabOrder") {
     ctx.integer(p);  // creation order is the tab order
   } else if (k == "Color") {
-    setColor(p.value.kind == LayoutValue::Kind::Integer
-                 ? static_cast<std::uint32_t>(ctx.integer(p))
-                 : ctx.choice<std::uint32_t>(p, {{"clBtnFace", clBtnFace}, {"clWindow", clWindow}, {"clWhite", clWhite}}));
+    setColor(ctx.color(p));
   } else if (k == "Align") {
     setAlign(ctx.choice<Align>(p, {{"alNone", Align::None},
                                    {"alTop", Align::Top},
@@ -258,8 +256,7 @@ void applyFontProperty(Font& f, std::string_view field, const LayoutProperty& p,
                                     {"ANSI_CHARSET", kAnsiCharset},
                                     {"TURKISH_CHARSET", kTurkishCharset}});
   } else if (field == "Color") {
-    f.color = ctx.choice<Color>(p, {{"clWindowText", clWindowText}, {"clHotLight", clHotLight},
-                                    {"clRed", clRed}, {"clBlack", clBlack}});
+    f.color = ctx.color(p);
   } else if (field == "Style") {
     f.bold = f.italic = f.underline = false;
     for (const auto& s : ctx.set(p)) {

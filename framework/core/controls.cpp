@@ -94,7 +94,7 @@ void ProgressBar::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   } else if (p.key == "Position") {
     setPosition(ctx.integer(p));
   } else if (p.key == "Step") {
-    step_ = ctx.integer(p);
+    ctx.integer(p);  // the bar is never stepped
   } else if (p.key == "Smooth") {
     setSmooth(ctx.boolean(p));
   } else {

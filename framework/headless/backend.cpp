@@ -304,13 +304,6 @@ void stopTimer(std::uintptr_t id) {
   std::erase_if(state().timers, [id](const State::TimerEntry& t) { return t.id == id; });
 }
 
-bool setClipboardText(const std::string& text) {
-  state().clipboard = text;
-  return true;
-}
-std::string clipboardText() { return state().clipboard.value_or(std::string()); }
-bool clipboardHasText() { return state().clipboard.has_value(); }
-
 }  // namespace backend
 
 namespace headless {
@@ -460,9 +453,12 @@ Size textExtent(const std::string& text, int fontHeight) {
 }  // namespace headless
 
 namespace clipboard {
-bool setText(const std::string& text) { return backend::setClipboardText(text); }
-std::string text() { return backend::clipboardText(); }
-bool hasText() { return backend::clipboardHasText(); }
+bool setText(const std::string& text) {
+  state().clipboard = text;
+  return true;
+}
+std::string text() { return state().clipboard.value_or(std::string()); }
+bool hasText() { return state().clipboard.has_value(); }
 }  // namespace clipboard
 
 namespace {
@@ -476,27 +472,33 @@ std::map<std::string, std::shared_ptr<std::timed_mutex>>& mutexTable() {
 }
 }  // namespace
 
+struct NamedMutex::Impl {
+  std::shared_ptr<std::timed_mutex> mutex;
+  bool held = false;  // the kernel's owner record
+};
+
 // Named mutexes live for the process here; enough for one process's tests.
-NamedMutex::NamedMutex(const std::string& name) {
+NamedMutex::NamedMutex(const std::string& name) : impl_(std::make_unique<Impl>()) {
   std::lock_guard lock(mutexTableLock());
   auto& slot = mutexTable()[name];
   if (!slot) slot = std::make_shared<std::timed_mutex>();
-  handle_ = slot.get();
+  impl_->mutex = slot;
 }
 
 NamedMutex::~NamedMutex() = default;
 
+bool NamedMutex::valid() const { return true; }
+
 NamedMutex::Wait NamedMutex::wait(unsigned timeoutMs) {
-  auto* m = static_cast<std::timed_mutex*>(handle_);
-  if (!m->try_lock_for(std::chrono::milliseconds(timeoutMs))) return Wait::TimedOut;
-  held_ = true;
+  if (!impl_->mutex->try_lock_for(std::chrono::milliseconds(timeoutMs))) return Wait::TimedOut;
+  impl_->held = true;
   return Wait::Acquired;
 }
 
 bool NamedMutex::release() {
-  if (!held_) return false;  // as the kernel refuses a release by a thread that does not own it
-  held_ = false;
-  static_cast<std::timed_mutex*>(handle_)->unlock();
+  if (!impl_->held) return false;  // as the kernel refuses a release by a thread that does not own it
+  impl_->held = false;
+  impl_->mutex->unlock();
   return true;
 }
 

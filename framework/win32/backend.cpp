@@ -232,6 +232,10 @@ void stopTimer(std::uintptr_t id) {
   std::erase_if(app().timers, [id](const TimerEntry& t) { return t.id == id; });
 }
 
+}  // namespace backend
+
+namespace clipboard {
+
 namespace {
 // Another program may hold the clipboard for a moment: try a few times.
 bool openClipboard() {
@@ -243,7 +247,7 @@ bool openClipboard() {
 }
 }  // namespace
 
-bool setClipboardText(const std::string& text) {
+bool setText(const std::string& text) {
   const std::wstring w = wide(text);
   if (!openClipboard()) return false;
   bool ok = false;
@@ -260,7 +264,7 @@ bool setClipboardText(const std::string& text) {
   return ok;
 }
 
-std::string clipboardText() {
+std::string text() {
   if (!openClipboard()) return {};
   std::string text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
@@ -274,14 +278,8 @@ std::string clipboardText() {
   return text;
 }
 
-bool clipboardHasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT); }
+bool hasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT); }
 
-}  // namespace backend
-
-namespace clipboard {
-bool setText(const std::string& text) { return backend::setClipboardText(text); }
-std::string text() { return backend::clipboardText(); }
-bool hasText() { return backend::clipboardHasText(); }
 }  // namespace clipboard
 
 }  // namespace fw

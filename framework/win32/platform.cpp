@@ -6,20 +6,25 @@
 #include <stdexcept>
 
 #include "fw/platform.h"
+#include "fw/win32/handles.h"
 
 namespace fw {
 
-NamedMutex::NamedMutex(const std::string& name) {
-  handle_ = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str());
-  if (!handle_) handle_ = CreateMutexA(nullptr, FALSE, name.c_str());
+struct NamedMutex::Impl {
+  win32::UniqueKernelHandle handle;
+};
+
+NamedMutex::NamedMutex(const std::string& name) : impl_(std::make_unique<Impl>()) {
+  impl_->handle.reset(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str()));
+  if (!impl_->handle) impl_->handle.reset(CreateMutexA(nullptr, FALSE, name.c_str()));
 }
 
-NamedMutex::~NamedMutex() {
-  if (handle_) CloseHandle(handle_);
-}
+NamedMutex::~NamedMutex() = default;
+
+bool NamedMutex::valid() const { return static_cast<bool>(impl_->handle); }
 
 NamedMutex::Wait NamedMutex::wait(unsigned timeoutMs) {
-  switch (WaitForSingleObject(handle_, timeoutMs)) {
+  switch (WaitForSingleObject(impl_->handle.get(), timeoutMs)) {
     case WAIT_OBJECT_0: return Wait::Acquired;
     case WAIT_ABANDONED: return Wait::Abandoned;
     case WAIT_TIMEOUT: return Wait::TimedOut;
@@ -27,7 +32,7 @@ NamedMutex::Wait NamedMutex::wait(unsigned timeoutMs) {
   }
 }
 
-bool NamedMutex::release() { return handle_ && ReleaseMutex(handle_); }
+bool NamedMutex::release() { return impl_->handle && ReleaseMutex(impl_->handle.get()); }
 
 namespace {
 unsigned __stdcall threadEntry(void* arg) {

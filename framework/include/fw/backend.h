@@ -168,10 +168,5 @@ void stopTimer(std::uintptr_t id);
 // ones are registered from the program's cursor resources.
 void registerCursor(int number, const std::string& resourceName);
 
-// Text clipboard.
-bool setClipboardText(const std::string& text);
-std::string clipboardText();
-bool clipboardHasText();
-
 }  // namespace backend
 }  // namespace fw

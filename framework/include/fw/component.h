@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fw/color.h"
 #include "fw/layout.h"
 
 namespace fw {
@@ -32,6 +33,9 @@ struct LoadContext {
   std::string identifier(const LayoutProperty& p) const;
   std::vector<std::string> set(const LayoutProperty& p) const;
   std::vector<std::string> lines(const LayoutProperty& p) const;  // Windows-1254
+  // A colour: a 0x00BBGGRR integer or one of the colour names; every control reads its colours
+  // here, so a colour that loads on one loads on all.
+  Color color(const LayoutProperty& p) const;
   template <class E>
   E choice(const LayoutProperty& p, std::initializer_list<std::pair<const char*, E>> names) const {
     const std::string id = identifier(p);

@@ -131,9 +131,9 @@ class Control : public Component {
   KeyPressEvent onKeyPress;
 
   // Called by the backend on the GUI thread.
-  virtual void handleClick();
+  void handleClick();
   virtual void handleMouseUp(MouseButton button, Point at);
-  virtual void handleContextMenu(Point screen);
+  void handleContextMenu(Point screen);
   virtual void handleResize();
 
   // Input, as the platform delivers it to this control's window (client coordinates). The

@@ -47,7 +47,6 @@ class ProgressBar : public Control {
   void setPosition(int position);
   bool smooth() const { return smooth_; }
   void setSmooth(bool smooth);
-  int step() const { return step_; }
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
 
   static int clamp(int position, int min, int max);
@@ -56,7 +55,6 @@ class ProgressBar : public Control {
   int min_ = 0;
   int max_ = 100;
   int position_ = 0;
-  int step_ = 10;
   bool smooth_ = false;
 };
 
@@ -124,7 +122,6 @@ class Image : public Control {
   std::string resource_;
   bool decoded_ = false;
   bool proportional_ = false;
-  bool stretch_ = true;
 };
 
 }  // namespace fw

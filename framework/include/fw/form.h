@@ -45,7 +45,7 @@ class Form : public Control {
 
   // Called by the backend.
   bool handleCloseRequest();  // true when the window may close
-  virtual void handleShown();
+  void handleShown();
   void handleHidden();
   // The window was moved or sized, by the user or by the system: its bounds follow, so that
   // setting the old ones again is not taken for no change.

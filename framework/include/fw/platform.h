@@ -16,22 +16,23 @@ std::string text();  // empty when there is no text
 bool hasText();
 }  // namespace clipboard
 
-// A named kernel mutex, opened if it exists, created otherwise (not owned). Owns its handle.
+// A named kernel mutex, opened if it exists, created otherwise (not owned). Each backend keeps
+// its own state behind Impl: the real one owns a kernel handle, the headless one a process-wide
+// table entry and the ownership the kernel would record.
 class NamedMutex {
  public:
   explicit NamedMutex(const std::string& name);
   ~NamedMutex();
   NamedMutex(const NamedMutex&) = delete;
   NamedMutex& operator=(const NamedMutex&) = delete;
-  bool valid() const { return handle_ != nullptr; }
+  bool valid() const;
   enum class Wait { Acquired, Abandoned, TimedOut, Failed };
   Wait wait(unsigned timeoutMs);
   bool release();
-  void* nativeHandle() const { return handle_; }
 
  private:
-  void* handle_ = nullptr;
-  bool held_ = false;  // the headless backend's stand-in for the kernel's owner record
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 // A thread created suspended, started explicitly, that frees itself when its body ends.
