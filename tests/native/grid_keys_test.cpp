@@ -443,8 +443,8 @@ class GridScrollTest : public GridKeysTest {
 
 TEST_F(GridScrollTest, BarsStepByLinePageAndThumbAndClampToTheirLimits) {
   ASSERT_EQ(g.clientSize(), (fw::Size{283, 183}));
-  ASSERT_EQ(g.MaxScrollY(), 378);  // 18 + 540 - 183 = 375, up to whole rows
-  ASSERT_EQ(g.MaxScrollX(), 537);  // 20 + 800 - 283
+  ASSERT_EQ(g.Geometry().maxScrollY, 378);  // 18 + 540 - 183 = 375, up to whole rows
+  ASSERT_EQ(g.Geometry().maxScrollX, 537);  // 20 + 800 - 283
   const fw::ScrollBar V = fw::ScrollBar::Vertical;
   const fw::ScrollBar H = fw::ScrollBar::Horizontal;
   const fw::Rect below{0, 18, 283, 183};
@@ -532,7 +532,7 @@ TEST_F(GridScrollTest, ScrollingLeavesTheCurrentCellAndItsTypingAloneButTheWheel
 TEST_F(GridScrollTest, TheThumbReachesEveryPositionOfAGridTallerThan32767Pixels) {
   g.setRowCount(3000);
   g.setColCount(500);  // 40000 pixels wide
-  const int maxY = g.MaxScrollY();
+  const int maxY = g.Geometry().maxScrollY;
   ASSERT_EQ(maxY, 18 + 3000 * 18 - 183 + 3);
   ASSERT_GT(maxY, 32767);
   std::vector<int> missed;
@@ -544,7 +544,7 @@ TEST_F(GridScrollTest, TheThumbReachesEveryPositionOfAGridTallerThan32767Pixels)
   EXPECT_TRUE(missed.empty()) << missed.size() << " rows missed, the first " << missed.front();
   EXPECT_EQ(g.peer().scrollInfo(fw::ScrollBar::Vertical).position, maxY);
 
-  const int maxX = g.MaxScrollX();
+  const int maxX = g.Geometry().maxScrollX;
   ASSERT_GT(maxX, 32767);
   for (int x : {32767, 32768, 40000 - 300, maxX, maxX + 1}) {
     hl::scrollBar(g, fw::ScrollBar::Horizontal, fw::scroll::ThumbTrack, x);
@@ -560,9 +560,9 @@ TEST_F(GridScrollTest, AfterAResizeTheCurrentCellComesBackIntoView) {
   hl::takeInvalidations(g);
   g.setBounds(fw::Rect::fromSize(0, 0, 304, 204));
   const fw::Rect cell = g.CellRectToClient(g.CellRect(8, 25));
-  EXPECT_GE(cell.left + 1, g.GutterExtent());
+  EXPECT_GE(cell.left + 1, g.Geometry().gutterExtent);
   EXPECT_LE(cell.right, g.clientSize().width);
-  EXPECT_GE(cell.top + 1, g.HeaderHeight());
+  EXPECT_GE(cell.top + 1, g.Geometry().headerHeight);
   EXPECT_LE(cell.bottom, g.clientSize().height);
   EXPECT_EQ(g.ScrollY() % 18, 0);
   EXPECT_EQ(g.peer().scrollInfo(fw::ScrollBar::Vertical).position, g.ScrollY());

@@ -81,8 +81,8 @@ struct Rig {
     const fw::Rect r = g.CellRectToClient(g.CellRect(col, row));
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
-  fw::Point gutter(int row) const { return {g.GutterExtent() / 2, centre(0, row).y}; }
-  fw::Point header(int col) const { return {centre(col, 0).x, g.HeaderHeight() / 2}; }
+  fw::Point gutter(int row) const { return {g.Geometry().gutterExtent / 2, centre(0, row).y}; }
+  fw::Point header(int col) const { return {centre(col, 0).x, g.Geometry().headerHeight / 2}; }
 
   // The pointer arrives without a button held: that sets the mode of the next press.
   void hover(fw::Point p) { hl::mouseMove(g, p); }
@@ -204,7 +204,7 @@ TEST(GridMouse, BordersThatCannotBeSizedAndTheFillHandleOverABorder) {
   EXPECT_EQ(g.SizingColumn(), 2) << "a hidden column has no border of its own";
 
   g.setAutoColWidth(true);
-  const int edge = g.GutterExtent() + g.ColumnLeft(1);
+  const int edge = g.Geometry().gutterExtent + g.ColumnLeft(1);
   EXPECT_EQ(g.ZoneAt(edge, 60), grid::hzCell) << "columns sized by their text have no border";
 }
 
@@ -385,13 +385,13 @@ TEST(GridMouse, ACellDragSpansTheBlockFromTheCurrentCell) {
 
 TEST(GridMouse, ACellDragPastTheLastRowAndColumnClampsAndScrolls) {
   Rig t(6, 30, 100);  // wider and taller than the view
-  ASSERT_GT(t.g.MaxScrollY(), 0);
-  ASSERT_GT(t.g.MaxScrollX(), 0);
+  ASSERT_GT(t.g.Geometry().maxScrollY, 0);
+  ASSERT_GT(t.g.Geometry().maxScrollX, 0);
   t.press(t.centre(0, 1));
   t.dragTo({{5000, 5000}});  // the capture keeps the pointer's messages coming
   EXPECT_EQ(t.g.Selection(), (TGridRect{0, 1, 5, 29}));
-  EXPECT_EQ(t.g.ScrollY(), t.g.MaxScrollY());
-  EXPECT_EQ(t.g.ScrollX(), t.g.MaxScrollX());
+  EXPECT_EQ(t.g.ScrollY(), t.g.Geometry().maxScrollY);
+  EXPECT_EQ(t.g.ScrollX(), t.g.Geometry().maxScrollX);
   EXPECT_EQ(t.current(), (TGridCoord{0, 1}));
 }
 
@@ -634,7 +634,7 @@ TEST(GridMouse, SizingAColumnFollowsThePointerDownToFivePixels) {
     EXPECT_NE(std::find(inv.begin(), inv.end(), fw::Rect{20, 0, client.width, client.height}), inv.end());
     EXPECT_EQ(std::find(inv.begin(), inv.end(), fw::Rect{0, 0, client.width, client.height}), inv.end())
         << "a drag step does not repaint everything";
-    EXPECT_EQ(t.g.ColumnsWidth(), t.g.TotalColumnWidth()) << "laid out again";
+    EXPECT_EQ(t.g.Geometry().columnsWidth, t.g.TotalColumnWidth()) << "laid out again";
     hl::mouseUp(t.g, fw::MouseButton::Left, {c.to, 30});
     EXPECT_EQ(t.g.SizingColumn(), 1) << "kept after sizing";
   }

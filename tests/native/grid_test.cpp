@@ -2,6 +2,8 @@
 // layout, colours, repaint requests and the painted pixels.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -357,12 +359,68 @@ TEST_F(GridTest, ABatchHoldsPaintingUntilItsOneEnd) {
   for (int y = 0; y < held.height(); y += 7)
     for (int x = 0; x < held.width(); x += 7) ASSERT_EQ(held.pixel(x, y), kWhite) << "nothing painted in a batch";
   g.setRowCount(20);
-  EXPECT_EQ(g.MaxScrollY(), 198) << "the layout does not wait for the batch: 182 in whole rows";
+  EXPECT_EQ(g.Geometry().maxScrollY, 198) << "the layout does not wait for the batch: 182 in whole rows";
   fw::headless::takeInvalidations(g);
   g.EndBatch();
   EXPECT_FALSE(g.BatchLock()) << "one end ends both beginnings";
   EXPECT_EQ(fw::headless::takeInvalidations(g).back(), (fw::Rect{0, 0, g.clientSize().width, g.clientSize().height}));
   EXPECT_EQ(paint().pixel(10, 10), kFace) << "painting again";
+}
+
+TEST_F(GridTest, AThrowInsideABatchScopeStillEndsTheBatch) {
+  g.setColCount(2);
+  g.setGutterKind(grid::gkNone);
+  g.setRowCount(3);
+  const struct {
+    const char* name;
+    std::function<void()> write;
+  } throwers[] = {
+      {"a cell beyond the grid", [&] { g.setCellText(5, 0, "x"); }},
+      {"a change handler", [&] {
+         g.OnCellChange = [](TCellGrid&, int, int, std::string&) { throw std::runtime_error("handler"); };
+         g.EditCellText(0, 1, true, "typed");
+       }},
+  };
+  for (const auto& t : throwers) {
+    SCOPED_TRACE(t.name);
+    EXPECT_ANY_THROW({
+      TCellGrid::BatchScope batch(g);
+      g.setCellText(0, 0, "first");
+      EXPECT_TRUE(g.BatchLock());
+      t.write();
+    });
+    EXPECT_FALSE(g.BatchLock());
+    fw::headless::takeDrawnNow(g);
+    g.setCellText(0, 2, t.name);
+    EXPECT_TRUE(fw::headless::takeDrawnNow(g).has_value()) << "cells are drawn at once again";
+    EXPECT_EQ(paint().pixel(10, 10), kFace) << "and the grid paints";
+    g.OnCellChange = nullptr;
+  }
+}
+
+TEST_F(GridTest, MovingTheCurrentCellOrEditingABlockInsideABatchKeepsTheBatch) {
+  g.setColCount(3);
+  g.setRowCount(40);
+  const struct {
+    const char* name;
+    std::function<void()> act;
+  } steps[] = {
+      {"a cell made current out of view", [&] { g.SetCurrentCell(2, 30); }},
+      {"a block cleared with Delete", [&] {
+         int key = grid::vk::Delete;
+         g.handleKeyDown(key, {});
+       }},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.name);
+    g.BeginBatch();
+    s.act();
+    EXPECT_TRUE(g.BatchLock());
+    fw::headless::takeDrawnNow(g);
+    g.setCellText(0, 0, s.name);
+    EXPECT_FALSE(fw::headless::takeDrawnNow(g).has_value()) << "the cell waits for the end of the batch";
+    g.EndBatch();
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -375,7 +433,7 @@ TEST_F(GridTest, FitToWidthWalksPixelsFromTheLeftAndComesBackExactly) {
   EXPECT_EQ(widths(g), designed);
   g.setWidth(g.width() + 10);
   EXPECT_EQ(widths(g), (std::vector<int>{41, 49, 124, 123, 129, 93}));
-  EXPECT_EQ(g.ColumnsWidth(), 559);
+  EXPECT_EQ(g.Geometry().columnsWidth, 559);
   g.setWidth(g.width() - 10);
   EXPECT_EQ(widths(g), designed) << "the pixels come off the leftmost columns first";
 
@@ -385,10 +443,10 @@ TEST_F(GridTest, FitToWidthWalksPixelsFromTheLeftAndComesBackExactly) {
   g.setWidth(g.width() - 5);
 
   g.Columns()[4].setVisible(false);  // the other five shrink into the 549 pixels; it is spared
-  EXPECT_EQ(g.ColumnsWidth(), 549);
+  EXPECT_EQ(g.Geometry().columnsWidth, 549);
   g.Columns()[4].setVisible(true);   // shown again: the others give way, it keeps its width
   EXPECT_EQ(g.Columns()[4].Width(), 128);
-  EXPECT_EQ(g.ColumnsWidth(), 549);
+  EXPECT_EQ(g.Geometry().columnsWidth, 549);
   EXPECT_EQ(g.ToggledColumn(), -1);
 }
 
@@ -413,21 +471,21 @@ TEST_F(GridTest, ScrollLimitsRoundUpToWholeRowsAndTheBarsFollowThem) {
   g.setColCount(2);
   g.setBounds(fw::Rect::fromSize(0, 0, 204, 154));  // 200 x 150 inside the edge
   g.setRowCount(11);
-  EXPECT_EQ(g.RowsHeight(), 198);
-  EXPECT_EQ(g.HeaderHeight(), 18);
-  EXPECT_EQ(g.MaxScrollY(), 72) << "66 rounded up to a multiple of 18";
+  EXPECT_EQ(g.Geometry().rowsHeight, 198);
+  EXPECT_EQ(g.Geometry().headerHeight, 18);
+  EXPECT_EQ(g.Geometry().maxScrollY, 72) << "66 rounded up to a multiple of 18";
   const fw::ScrollInfo bar = g.peer().scrollInfo(fw::ScrollBar::Vertical);
   EXPECT_TRUE(bar.visible);
   EXPECT_EQ(bar.max, 72);
   EXPECT_EQ(g.clientSize().width, 183) << "the bar takes its width from the client area";
-  EXPECT_EQ(g.ContentRight(), 180) << "two columns of 80 beside a 20-pixel gutter";
+  EXPECT_EQ(g.Geometry().contentRight, 180) << "two columns of 80 beside a 20-pixel gutter";
 
   g.setFitToWidth(true);  // the columns fill what the bar leaves
-  EXPECT_EQ(g.ColumnsWidth(), 163);
+  EXPECT_EQ(g.Geometry().columnsWidth, 163);
   g.setRowCount(2);
   EXPECT_FALSE(g.peer().scrollInfo(fw::ScrollBar::Vertical).visible);
-  EXPECT_EQ(g.ColumnsWidth(), 180) << "and take it back when it goes";
-  EXPECT_EQ(g.MaxScrollY(), 0);
+  EXPECT_EQ(g.Geometry().columnsWidth, 180) << "and take it back when it goes";
+  EXPECT_EQ(g.Geometry().maxScrollY, 0);
 }
 
 TEST_F(GridTest, ShrinkingTheWindowScrollsTheCurrentCellBackIntoView) {
@@ -449,7 +507,7 @@ TEST_F(GridTest, HeaderCaptionsMergeAcrossColumnsAndDownLines) {
   using H = grid::THeaderInfo;
   EXPECT_EQ(g.HeaderCells(), (std::vector<H>{{"Call", {0, 0, 1, 0}}, {"Number", {0, 1, 0, 1}},
                                              {"Time", {1, 1, 1, 1}}, {"Line", {2, 0, 2, 1}}}));
-  EXPECT_EQ(g.HeaderHeight(), 36);
+  EXPECT_EQ(g.Geometry().headerHeight, 36);
 
   g.setColCount(4);  // a fourth column without a title merges with nothing titled
   g.Columns()[2].setTitle("");
@@ -569,8 +627,8 @@ TEST_F(GridTest, FooterGutterAndHeaderTextsGoInTheirBoxes) {
   g.Columns()[0].setTitle("A;B;");
   g.Columns()[1].setTitle("C");
   g.Columns()[0].setFooter("f0");
-  EXPECT_EQ(g.FooterTop(), 4 * 18 - 1) << "under the last row, on its bottom line";
-  EXPECT_EQ(g.CellArea(), (fw::Rect{20, 18, 250, 71}));
+  EXPECT_EQ(g.Geometry().footerTop, 4 * 18 - 1) << "under the last row, on its bottom line";
+  EXPECT_EQ(g.Geometry().cellArea, (fw::Rect{20, 18, 250, 71}));
   fw::RasterCanvas c = paint();
   auto at = [&](const std::string& text) {
     for (const auto& t : c.texts())
@@ -589,9 +647,9 @@ TEST_F(GridTest, FooterGutterAndHeaderTextsGoInTheirBoxes) {
   EXPECT_EQ(c.pixel(200, 150), kWhite) << "right of the columns: the grid's colour";
 
   g.setRowCount(20);  // a vertical bar: the footer sits on the last whole row slot
-  EXPECT_EQ(g.FooterTop(), (200 / 18 - 1) * 18 - 1);
+  EXPECT_EQ(g.Geometry().footerTop, (200 / 18 - 1) * 18 - 1);
   c = paint();
-  EXPECT_EQ(c.pixel(50, g.FooterTop()), kShadow);
+  EXPECT_EQ(c.pixel(50, g.Geometry().footerTop), kShadow);
 }
 
 TEST_F(GridTest, ACellWrittenOutsideABatchIsRedrawnInsideItsLines) {
@@ -824,7 +882,7 @@ TEST(GridLayout, TheCallListLoadsWithItsColumnsFontsAndCursor) {
   EXPECT_TRUE(g.FitToWidth());
   EXPECT_FALSE(g.Flat());
   EXPECT_EQ(g.GutterKind(), grid::gkNone);
-  EXPECT_EQ(g.GutterExtent(), 0);
+  EXPECT_EQ(g.Geometry().gutterExtent, 0);
   EXPECT_EQ(g.font().height, 15);
   EXPECT_EQ(g.font().charset, fw::kTurkishCharset);
   EXPECT_EQ(g.HeaderFont().height, 14);
