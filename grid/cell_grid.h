@@ -163,7 +163,6 @@ class TCellGrid : public fw::CustomControl {
   static TMouseMode ModeOfZone(THitZone zone);
   static int CursorOfMode(TMouseMode mode);
   static int CursorOfZone(THitZone zone) { return CursorOfMode(ModeOfZone(zone)); }
-  TMouseMode MouseMode() const { return mouseMode_; }
   int SizingColumn() const { return sizingColumn_; }
   int SizingColumnLeft() const { return sizingColumnLeft_; }
   int LastDragIndex() const { return lastDragIndex_; }

@@ -74,8 +74,7 @@ TGridCoord TCellGrid::CellAtPoint(int x, int y) const {
 
 int TCellGrid::ColumnAtX(int x) const {
   if (x < geometry_.gutterExtent) return -1;
-  const int col = columnEndingAt(*this, x + scrollX_ - geometry_.gutterExtent) - 1;
-  return col < 0 ? -1 : col;
+  return columnEndingAt(*this, x + scrollX_ - geometry_.gutterExtent) - 1;
 }
 
 int TCellGrid::RowAtY(int y) const {

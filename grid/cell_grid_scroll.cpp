@@ -35,7 +35,7 @@ void TCellGrid::SetScrollY(int y) {
 void TCellGrid::SnapScrollY() { scrollY_ = (scrollY_ / defRowHeight_) * defRowHeight_; }
 
 void TCellGrid::EnsureCellVisible(int col, int row) {
-  if (col == -1 || row == -1 || col < 0 || col >= ColCount()) return;
+  if (row == -1 || col < 0 || col >= ColCount()) return;
   const fw::Rect client = clientRect();
   if (geometry_.contentRight < client.right && geometry_.contentBottom < client.bottom) return;  // everything fits
 
