@@ -37,7 +37,8 @@ void TCellGrid::SnapScrollY() { scrollY_ = (scrollY_ / defRowHeight_) * defRowHe
 void TCellGrid::EnsureCellVisible(int col, int row) {
   if (row == -1 || col < 0 || col >= ColCount()) return;
   const fw::Rect client = clientRect();
-  if (geometry_.contentRight < client.right && geometry_.contentBottom < client.bottom) return;  // everything fits
+  // Everything fits: nothing to bring into view.
+  if (geometry_.contentRight < client.right && geometry_.contentBottom < client.bottom) return;
 
   const int h = defRowHeight_;
   const int firstRow = scrollY_ / h;
