@@ -217,10 +217,11 @@ void TForm1::Korvan1CallerID(device::TKorvan&, std::u16string_view DeviceID, std
   const std::string counter = std::to_string(callCounter_);
   Label5.setCaption(counter);
   const int row = CellGrid1.RowCount() - 1;
-  CellGrid1.BeginBatch();
-  const std::string* cells[] = {&counter, &line, &number, &dateTime, &deviceId, &other};
-  for (int col = 0; col < 6; ++col) CellGrid1.setCellText(col, row, *cells[col]);
-  CellGrid1.EndBatch();
+  {
+    grid::TCellGrid::BatchScope batch(CellGrid1);
+    const std::string* cells[] = {&counter, &line, &number, &dateTime, &deviceId, &other};
+    for (int col = 0; col < 6; ++col) CellGrid1.setCellText(col, row, *cells[col]);
+  }
   CellGrid1.announce(callAnnouncement(counter, line, number, dateTime),
                      grid::TCellGridAccessible::RowId(CellGrid1, row));
 

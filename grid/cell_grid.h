@@ -4,222 +4,19 @@
 // focus, cursor) goes through the framework, so the headless backend runs all of it in tests.
 #pragma once
 
-#include <algorithm>
-#include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cell_grid_columns.h"
+#include "cell_grid_types.h"
 #include "fw/canvas.h"
 #include "fw/controls.h"
 #include "fw/custom_control.h"
 #include "fw/shell.h"
 
 namespace grid {
-
-enum THorzAlign { haLeft, haCenter, haRight };
-enum TVertAlign { vaTop, vaCenter, vaBottom };
-enum TGutterKind { gkNone, gkBlank, gkPointer, gkNumber, gkString };
-// Where the selection's fill handle is drawn next (the mouse sets it for one drawing).
-enum class TFillHandleCorner { BottomRight, TopRight, BottomLeft };
-
-// A block of cells by index; all four edges inclusive (not a pixel rectangle).
-struct TGridRect {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-  bool Contains(int col, int row) const { return col >= Left && col <= Right && row >= Top && row <= Bottom; }
-  // The smallest block holding both cells, or both blocks.
-  static TGridRect Spanning(int col1, int row1, int col2, int row2) {
-    return {std::min(col1, col2), std::min(row1, row2), std::max(col1, col2), std::max(row1, row2)};
-  }
-  TGridRect United(const TGridRect& o) const {
-    return {std::min(Left, o.Left), std::min(Top, o.Top), std::max(Right, o.Right), std::max(Bottom, o.Bottom)};
-  }
-  friend bool operator==(const TGridRect&, const TGridRect&) = default;
-};
-
-// One header cell: its caption and the columns and header lines it spans (inclusive).
-struct THeaderInfo {
-  std::string Caption;
-  TGridRect Span;
-  friend bool operator==(const THeaderInfo&, const THeaderInfo&) = default;
-};
-
-// A cell by index.
-struct TGridCoord {
-  int Col = 0;
-  int Row = 0;
-  friend bool operator==(const TGridCoord&, const TGridCoord&) = default;
-};
-
-// The zones of the control under the pointer; each has its cursor (CursorOfZone), which is
-// also the mouse mode of the press and drag that follow.
-enum THitZone { hzNone, hzCorner, hzGutter, hzHeader, hzCell, hzColumnBorder, hzFillHandle };
-
-// Cursor numbers: the grid's five registered cursors, and the platform's ones it uses.
-inline constexpr int crDefault = 0;
-inline constexpr int crCellPlus = 101;
-inline constexpr int crFillCross = 102;
-inline constexpr int crGutterRight = 103;
-inline constexpr int crHeaderDown = 104;
-inline constexpr int crCornerLeftTop = 105;
-inline constexpr int crHSplit = -14;
-
-// Virtual keys the grid answers, numbered as the platform's.
-namespace vk {
-inline constexpr int Back = 8;
-inline constexpr int Return = 13;
-inline constexpr int Escape = 27;
-inline constexpr int Prior = 33;
-inline constexpr int Next = 34;
-inline constexpr int End = 35;
-inline constexpr int Home = 36;
-inline constexpr int Left = 37;
-inline constexpr int Up = 38;
-inline constexpr int Right = 39;
-inline constexpr int Down = 40;
-inline constexpr int Insert = 45;
-inline constexpr int Delete = 46;
-inline constexpr int C = 67;
-inline constexpr int V = 86;
-inline constexpr int X = 88;
-}  // namespace vk
-
-// A cell index beyond the grid.
-class CellIndexError : public std::out_of_range {
- public:
-  CellIndexError() : std::out_of_range("Cell Index out of bound.") {}
-};
-
-class TCellGrid;
-class TCellColumns;
-class TCellInplace;
-class TCellGridAccessible;
-
-using TOnDrawCellEvent =
-    std::function<void(TCellGrid& Sender, fw::Canvas& ACanvas, int X, int Y, const fw::Rect& Rc, bool& Handled)>;
-using TOnDrawHeaderEvent = std::function<void(TCellGrid& Sender, fw::Canvas& ACanvas, const fw::Rect& Rc,
-                                              const std::string& Str, bool& Handled)>;
-// The sender is the grid, or its in-place editor for characters typed there.
-using TOnFilterChar = std::function<void(fw::Component& Sender, int Col, int Row, char Chr, bool& Allowed)>;
-using TOnHeaderClick = std::function<void(TCellGrid& Sender, int Col, fw::MouseButton Button, fw::ShiftState Shift)>;
-using TOnGutterClick = std::function<void(TCellGrid& Sender, int Row, fw::MouseButton Button, fw::ShiftState Shift)>;
-using TOnCellChange = std::function<void(TCellGrid& Sender, int Col, int Row, std::string& Str)>;
-using TOnCellChanging = std::function<void(TCellGrid& Sender, int Col, int Row, bool& CanChange)>;
-using TOnColRowChanged = std::function<void(TCellGrid& Sender, int Col, int Row)>;
-using TOnRowEvent = std::function<void(TCellGrid& Sender, int ARow)>;
-using TOnCellAssignment = std::function<void(TCellGrid& Sender, int Col, int Row, std::string& Str)>;
-
-// One column: its look, its width and, in Strings, the text of all its cells (line r is row r;
-// the list does not follow the grid's row count).
-class TCellColumn {
- public:
-  explicit TCellColumn(TCellColumns& collection);
-  TCellColumn(const TCellColumn&) = delete;
-  TCellColumn& operator=(const TCellColumn&) = delete;
-
-  TCellGrid& Grid() const;
-  int Index() const;
-  // The title, or "Column " and the index when there is none.
-  std::string DisplayName() const;
-
-  const std::string& Title() const { return title_; }
-  void setTitle(const std::string& v);
-  const std::string& Footer() const { return footer_; }
-  void setFooter(const std::string& v);
-  int Width() const { return width_; }
-  void setWidth(int v);
-  const fw::Font& Font() const { return font_; }
-  void setFont(const fw::Font& v);  // always a change, as a font assigned is a font changed
-  fw::Color Color() const { return color_; }
-  void setColor(fw::Color v);
-  THorzAlign HorzAlign() const { return horzAlign_; }
-  void setHorzAlign(THorzAlign v);
-  TVertAlign VertAlign() const { return vertAlign_; }
-  void setVertAlign(TVertAlign v);
-  bool Visible() const { return visible_; }
-  void setVisible(bool v);
-  int Tag() const { return tag_; }
-  void setTag(int v) { tag_ = v; }
-  int Tag2() const { return tag2_; }
-  void setTag2(int v) { tag2_ = v; }
-  const std::string& Hint() const { return hint_; }
-  void setHint(const std::string& v) { hint_ = v; }
-  const std::vector<std::string>& Strings() const { return strings_; }
-  void setStrings(const std::vector<std::string>& v);
-  bool CanResize() const { return canResize_; }
-  void setCanResize(bool v) { canResize_ = v; }
-  bool ReadOnly() const { return readOnly_; }
-  void setReadOnly(bool v) { readOnly_ = v; }
-  // The longest text the column's cells are expected to hold (a date and time, say): at the
-  // end of loading and at every density the column is made wide enough to show it whole.
-  const std::string& WidestText() const { return widestText_; }
-  void setWidestText(const std::string& v) { widestText_ = v; }
-  // The layout's width and font height in design pixels, which a change of density scales.
-  void setDesignWidth(int v) { designWidth_ = v; }
-  void setDesignFontHeight(int v) { designFontHeight_ = v; }
-
-  // The font is the column's own (and would be stored with a layout) only when it differs
-  // from the grid's.
-  bool FontIsOwn() const;
-  void Assign(const TCellColumn& source);
-
- private:
-  friend class TCellGrid;
-  void changed(bool all);
-
-  TCellColumns& collection_;
-  std::string title_;
-  std::string footer_;
-  int width_;
-  fw::Font font_;
-  fw::Color color_;
-  THorzAlign horzAlign_ = haLeft;
-  TVertAlign vertAlign_ = vaCenter;
-  bool visible_ = true;
-  int tag_ = 0;
-  int tag2_ = 0;
-  std::string hint_;
-  std::vector<std::string> strings_;
-  bool canResize_ = true;
-  bool readOnly_ = false;
-  std::string widestText_;
-  // The layout's width and own font height in design pixels (fw::kNoDesign: none).
-  int designWidth_ = fw::kNoDesign;
-  int designFontHeight_ = fw::kNoDesign;
-};
-
-// The grid's columns in order. Every change of an item is reported to the grid, except while
-// reports are held back (BeginUpdate); the last EndUpdate reports one change of everything.
-class TCellColumns {
- public:
-  explicit TCellColumns(TCellGrid& grid) : grid_(grid) {}
-  TCellColumns(const TCellColumns&) = delete;
-  TCellColumns& operator=(const TCellColumns&) = delete;
-
-  TCellGrid& Grid() const { return grid_; }
-  int Count() const { return static_cast<int>(items_.size()); }
-  TCellColumn& operator[](int index) const { return *items_.at(static_cast<size_t>(index)); }
-  TCellColumn& Add();
-  void Delete(int index);
-  void Clear();
-  void BeginUpdate() { ++updateCount_; }
-  void EndUpdate();
-  // Copies the other collection item by item.
-  void Assign(const TCellColumns& source);
-
- private:
-  friend class TCellColumn;
-  void Changed(TCellColumn* item);  // null: everything
-
-  TCellGrid& grid_;
-  std::vector<std::unique_ptr<TCellColumn>> items_;
-  int updateCount_ = 0;
-};
 
 class TCellGrid : public fw::CustomControl {
  public:
@@ -319,6 +116,18 @@ class TCellGrid : public fw::CustomControl {
   // ends any number of BeginBatch.
   void BeginBatch();
   void EndBatch();
+  // A batch for the length of a scope. It ends also when an exception passes (a cell handler
+  // that throws, say): a batch left open would keep the grid from ever painting again.
+  class BatchScope {
+   public:
+    explicit BatchScope(TCellGrid& grid) : grid_(grid) { grid_.BeginBatch(); }
+    ~BatchScope() { grid_.EndBatch(); }
+    BatchScope(const BatchScope&) = delete;
+    BatchScope& operator=(const BatchScope&) = delete;
+
+   private:
+    TCellGrid& grid_;
+  };
 
   // --- The current cell and the selection.
   int CurrentCol() const { return currentCol_; }
@@ -349,9 +158,11 @@ class TCellGrid : public fw::CustomControl {
   TGridCoord CellAtPoint(int x, int y) const;  // always inside the grid's index range
   int ColumnAtX(int x) const;                  // -1 left of the columns
   int RowAtY(int y) const;                     // -1 above or below the rows
-  // Sets SizingColumn when the point lies on a column border.
+  // Notes the column to size when the point lies on a column border.
   THitZone ZoneAt(int x, int y);
-  static int CursorOfZone(THitZone zone);
+  static TMouseMode ModeOfZone(THitZone zone);
+  static int CursorOfMode(TMouseMode mode);
+  static int CursorOfZone(THitZone zone) { return CursorOfMode(ModeOfZone(zone)); }
   int SizingColumn() const { return sizingColumn_; }
   int SizingColumnLeft() const { return sizingColumnLeft_; }
   int LastDragIndex() const { return lastDragIndex_; }
@@ -374,41 +185,25 @@ class TCellGrid : public fw::CustomControl {
   static constexpr int kCellPaddingX = 7;
   static constexpr int kBoxPaddingY = 4;
   static constexpr int kBoxPaddingX = 4;
-  virtual void Recalculate();
+  void Recalculate();
   void RebuildHeader();
   const std::vector<THeaderInfo>& HeaderCells() const { return headerCells_; }
+  // The last layout's result.
+  const TGridGeometry& Geometry() const { return geometry_; }
 
-  // Layout results and scrolling state.
+  // Batch, scrolling, fill and typing state.
   bool BatchLock() const { return batchLock_; }
   int ToggledColumn() const { return toggledColumn_; }
-  int GutterExtent() const { return gutterExtent_; }
-  int HeaderHeight() const { return headerHeight_; }
-  int ColumnsWidth() const { return columnsWidth_; }
-  int RowsHeight() const { return rowsHeight_; }
-  int FooterTop() const { return footerTop_; }
-  const fw::Rect& CellArea() const { return cellArea_; }
-  int ContentRight() const { return contentRight_; }
-  int ContentBottom() const { return contentBottom_; }
   int ScrollX() const { return scrollX_; }
   int ScrollY() const { return scrollY_; }
-  int MaxScrollX() const { return maxScrollX_; }
-  int MaxScrollY() const { return maxScrollY_; }
-  int LineStep() const { return lineStep_; }
-  int PageStep() const { return pageStep_; }
   const fw::Rect& FillHandleRect() const { return fillHandleRect_; }
   const TGridRect& FillRange() const { return fillRange_; }
-  TFillHandleCorner FillHandleCorner() const { return fillHandleCorner_; }
   const std::string& TypedText() const { return typedText_; }
   bool EditorActive() const { return editorActive_; }
   TCellInplace& Inplace() const { return *inplace_; }
 
   // --- Scrolling.
-  // Masks of UpdateScrollBar, numbered as the platform's: the position only (SIF_POS), or the
-  // range and the position (SIF_RANGE | SIF_POS).
-  static constexpr int kScrollPos = 4;
-  static constexpr int kScrollRangeAndPos = 5;
-  virtual void UpdateScrollBar(fw::ScrollBar bar, int max, int mask, int pos);
-  virtual void ShowScrollBars(bool horizontal, bool vertical);
+  void ShowScrollBars(bool horizontal, bool vertical);
   void SetScrollX(int x);
   void SetScrollY(int y);
   void SnapScrollY();
@@ -505,14 +300,26 @@ class TCellGrid : public fw::CustomControl {
   // Keys, typing, the mouse and the clipboard act only on a grid with at least one cell.
   bool hasCells() const { return ColCount() > 0 && rowCount_ > 0; }
 
+  // Holds painting and cell repaints back for the length of a scope, and gives the lock back
+  // as it found it: inside a batch the batch goes on, and a throw cannot leave it set.
+  class PaintHold {
+   public:
+    explicit PaintHold(TCellGrid& grid) : grid_(grid), was_(grid.batchLock_) { grid_.batchLock_ = true; }
+    ~PaintHold() { grid_.batchLock_ = was_; }
+    PaintHold(const PaintHold&) = delete;
+    PaintHold& operator=(const PaintHold&) = delete;
+
+   private:
+    TCellGrid& grid_;
+    bool was_;
+  };
+
   // A block of cell writes (Delete, cut, paste, a fill): the cells are not repainted one by
-  // one, and the cell area is repainted once at the end. The lock is let go even when a cell
-  // handler throws, since a lock left set would keep the grid from ever painting again.
+  // one, and the cell area is repainted once at the end, also when a cell handler throws.
   class BlockEdit {
    public:
-    explicit BlockEdit(TCellGrid& grid) : grid_(grid) { grid_.batchLock_ = true; }
+    explicit BlockEdit(TCellGrid& grid) : grid_(grid), hold_(grid) {}
     ~BlockEdit() {
-      grid_.batchLock_ = false;
       grid_.InvalidateCellArea();
       grid_.raiseCellEvent(fw::access::event::Reorder, -1, -1);
     }
@@ -521,6 +328,7 @@ class TCellGrid : public fw::CustomControl {
 
    private:
     TCellGrid& grid_;
+    PaintHold hold_;
   };
 
   // Keyboard (cell_grid_keys.cpp).
@@ -542,8 +350,9 @@ class TCellGrid : public fw::CustomControl {
   // row `last`, or right to column `last`.
   void fillFromCurrent(std::string text, bool down, int last);
   // Mouse (cell_grid_mouse.cpp).
-  void pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, fw::Point at);
-  void dragIn(int mode, fw::Point at);
+  void setMouseMode(TMouseMode mode);
+  void pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState shift, fw::Point at);
+  void dragIn(TMouseMode mode, fw::Point at);
   void sizeColumnTo(int x);
   void completeFill();
 
@@ -601,20 +410,9 @@ class TCellGrid : public fw::CustomControl {
   TGridRect selection_;
   bool batchLock_ = false;
   int toggledColumn_ = -1;
-  int gutterExtent_ = 0;
-  int headerHeight_ = 0;
-  int columnsWidth_ = 0;
-  int rowsHeight_ = 0;
-  int footerTop_ = 0;
-  fw::Rect cellArea_;
-  int contentRight_ = 200;
-  int contentBottom_ = 200;
+  TGridGeometry geometry_;
   int scrollX_ = 0;
   int scrollY_ = 0;
-  int maxScrollX_ = 0;
-  int maxScrollY_ = 0;
-  int lineStep_ = 18;
-  int pageStep_ = 90;
   fw::Rect fillHandleRect_{-1, -1, -1, -1};
   TGridRect fillRange_{-1, -1, -1, -1};
   TFillHandleCorner fillHandleCorner_ = TFillHandleCorner::BottomRight;
@@ -629,6 +427,7 @@ class TCellGrid : public fw::CustomControl {
   int sizingColumn_ = -1;
   int sizingColumnLeft_ = -1;
   int lastDragIndex_ = -1;
+  TMouseMode mouseMode_ = TMouseMode::SelectCells;
 };
 
 // The one-line editor the grid lays over a cell to edit part of its text. Each grid has one,

@@ -116,18 +116,18 @@ std::string TCellGridAccessible::value(acc::ElementId id) const {
 
 fw::Rect TCellGridAccessible::viewOf(int row) const {
   const fw::Size client = grid_.clientSize();
-  if (row == -1) return {grid_.GutterExtent(), 0, client.width, grid_.HeaderHeight()};
-  return grid_.CellArea();
+  if (row == -1) return {grid_.Geometry().gutterExtent, 0, client.width, grid_.Geometry().headerHeight};
+  return grid_.Geometry().cellArea;
 }
 
 // Cells tile the columns' area without overlap: the shared grid line belongs to the cell left
 // of it and above it, as the mouse has it.
 fw::Rect TCellGridAccessible::cellBox(int col, int row) const {
   const int h = grid_.DefRowHeight();
-  const int x = grid_.ColumnLeft(col) + grid_.GutterExtent() - grid_.ScrollX();
+  const int x = grid_.ColumnLeft(col) + grid_.Geometry().gutterExtent - grid_.ScrollX();
   const int w = columnShown(col) ? grid_.Columns()[col].Width() : 0;
-  if (row == -1) return {x, 0, x + w, grid_.HeaderHeight()};
-  const int y = row * h + grid_.HeaderHeight() - grid_.ScrollY();
+  if (row == -1) return {x, 0, x + w, grid_.Geometry().headerHeight};
+  const int y = row * h + grid_.Geometry().headerHeight - grid_.ScrollY();
   return {x, y, x + w, y + h};
 }
 
@@ -162,9 +162,9 @@ fw::Rect TCellGridAccessible::location(acc::ElementId id) const {
     return {0, 0, client.width, client.height};
   }
   if (p->col == -1) {
-    const int h = p->row == -1 ? grid_.HeaderHeight() : grid_.DefRowHeight();
-    const int top = p->row == -1 ? 0 : p->row * h + grid_.HeaderHeight() - grid_.ScrollY();
-    const int left = grid_.GutterExtent() - grid_.ScrollX();
+    const int h = p->row == -1 ? grid_.Geometry().headerHeight : grid_.DefRowHeight();
+    const int top = p->row == -1 ? 0 : p->row * h + grid_.Geometry().headerHeight - grid_.ScrollY();
+    const int left = grid_.Geometry().gutterExtent - grid_.ScrollX();
     return {left, top, left + grid_.TotalColumnWidth(), top + h};
   }
   if (!columnShown(p->col)) return {};
@@ -236,7 +236,7 @@ std::optional<acc::ElementId> TCellGridAccessible::hitTest(fw::Point at) const {
     // The data row under the point, then its column; a point beside the columns is the row's.
     int r = row;
     if (row == 0) {
-      const int y = at.y - grid_.HeaderHeight() + grid_.ScrollY();
+      const int y = at.y - grid_.Geometry().headerHeight + grid_.ScrollY();
       r = y / grid_.DefRowHeight();
       if (y < 0 || r >= grid_.RowCount()) return acc::kSelf;
     }

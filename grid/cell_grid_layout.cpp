@@ -198,7 +198,11 @@ void registerClasses() {
   const struct {
     int number;
     const char* resource;
-  } cursors[] = {{101, "CR_PLUS"}, {102, "CR_CROSS"}, {103, "CR_RIGHT"}, {104, "CR_DOWN"}, {105, "CR_LEFTTOP"}};
+  } cursors[] = {{crCellPlus, "CR_PLUS"},
+                 {crFillCross, "CR_CROSS"},
+                 {crGutterRight, "CR_RIGHT"},
+                 {crHeaderDown, "CR_DOWN"},
+                 {crCornerLeftTop, "CR_LEFTTOP"}};
   for (const auto& c : cursors) fw::backend::registerCursor(c.number, c.resource);
 }
 

@@ -1,8 +1,8 @@
-// The grid's mouse: hit zones and their cursors, presses, drags and the release.
+// The grid's mouse: hit zones, the mouse mode and its cursor, presses, drags and the release.
 //
-// The cursor the grid shows is also its mouse mode: a press and the drag after it act by the
-// cursor the last free move (or the last release) put up, and the cursor stays put while the
-// left button is held, so one drag keeps one meaning from start to end.
+// A press and the drag after it act by the mode the last free move (or the last release) chose
+// from the zone under the pointer; the mode and its cursor stay while the left button is held,
+// so one drag keeps one meaning from start to end.
 #include <algorithm>
 #include <vector>
 
@@ -65,28 +65,27 @@ void repeatBlock(TCellGrid& g, const TGridRect& block) {
 // Hit tests
 
 TGridCoord TCellGrid::CellAtPoint(int x, int y) const {
-  const int contentX = x + scrollX_ - gutterExtent_;
-  const int contentY = y + scrollY_ - headerHeight_;
+  const int contentX = x + scrollX_ - geometry_.gutterExtent;
+  const int contentY = y + scrollY_ - geometry_.headerHeight;
   const int col = std::max(0, columnEndingAt(*this, contentX) - 1);
   const int row = std::max(0, std::min(contentY / defRowHeight_, rowCount_ - 1));
   return {col, row};
 }
 
 int TCellGrid::ColumnAtX(int x) const {
-  if (x < gutterExtent_) return -1;
-  const int col = columnEndingAt(*this, x + scrollX_ - gutterExtent_) - 1;
-  return col < 0 ? -1 : col;
+  if (x < geometry_.gutterExtent) return -1;
+  return columnEndingAt(*this, x + scrollX_ - geometry_.gutterExtent) - 1;
 }
 
 int TCellGrid::RowAtY(int y) const {
-  if (y < headerHeight_) return -1;
-  const int row = (y + scrollY_ - headerHeight_) / defRowHeight_;
+  if (y < geometry_.headerHeight) return -1;
+  const int row = (y + scrollY_ - geometry_.headerHeight) / defRowHeight_;
   return row > rowCount_ - 1 ? -1 : row;
 }
 
 THitZone TCellGrid::ZoneAt(int x, int y) {
-  const int contentX = x + scrollX_ - gutterExtent_;
-  const int contentY = y + scrollY_ - headerHeight_;
+  const int contentX = x + scrollX_ - geometry_.gutterExtent;
+  const int contentY = y + scrollY_ - geometry_.headerHeight;
 
   // A band of three pixels (at 114 dpi) around each column's right border, at any height. A hidden column
   // has no border of its own: its edge is the visible column's before it, found first.
@@ -108,9 +107,9 @@ THitZone TCellGrid::ZoneAt(int x, int y) {
   if (fillHandleRect_.contains({x, y})) return hzFillHandle;
   if (onBorder) return hzColumnBorder;
 
-  const bool inGutter = x < gutterExtent_, inHeader = y < headerHeight_;
-  const bool rightOfGutter = x > gutterExtent_, belowHeader = y > headerHeight_;
-  const bool inColumns = contentX < columnsWidth_, inRows = contentY < rowsHeight_;
+  const bool inGutter = x < geometry_.gutterExtent, inHeader = y < geometry_.headerHeight;
+  const bool rightOfGutter = x > geometry_.gutterExtent, belowHeader = y > geometry_.headerHeight;
+  const bool inColumns = contentX < geometry_.columnsWidth, inRows = contentY < geometry_.rowsHeight;
   if (inGutter && inHeader) return hzCorner;
   if (inGutter && belowHeader && inRows) return hzGutter;
   if (inHeader && rightOfGutter && inColumns) return hzHeader;
@@ -118,17 +117,35 @@ THitZone TCellGrid::ZoneAt(int x, int y) {
   return hzNone;
 }
 
-int TCellGrid::CursorOfZone(THitZone zone) {
+TMouseMode TCellGrid::ModeOfZone(THitZone zone) {
   switch (zone) {
-    case hzCorner: return crCornerLeftTop;
-    case hzGutter: return crGutterRight;
-    case hzHeader: return crHeaderDown;
-    case hzCell: return crCellPlus;
-    case hzColumnBorder: return crHSplit;
-    case hzFillHandle: return crFillCross;
+    case hzCorner: return TMouseMode::SelectAll;
+    case hzGutter: return TMouseMode::SelectRows;
+    case hzHeader: return TMouseMode::SelectColumns;
+    case hzCell: return TMouseMode::SelectCells;
+    case hzColumnBorder: return TMouseMode::SizeColumn;
+    case hzFillHandle: return TMouseMode::Fill;
     case hzNone: break;
   }
+  return TMouseMode::None;
+}
+
+int TCellGrid::CursorOfMode(TMouseMode mode) {
+  switch (mode) {
+    case TMouseMode::SelectAll: return crCornerLeftTop;
+    case TMouseMode::SelectRows: return crGutterRight;
+    case TMouseMode::SelectColumns: return crHeaderDown;
+    case TMouseMode::SelectCells: return crCellPlus;
+    case TMouseMode::SizeColumn: return crHSplit;
+    case TMouseMode::Fill: return crFillCross;
+    case TMouseMode::None: break;
+  }
   return crDefault;
+}
+
+void TCellGrid::setMouseMode(TMouseMode mode) {
+  mouseMode_ = mode;
+  setCursor(CursorOfMode(mode));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -136,18 +153,18 @@ int TCellGrid::CursorOfZone(THitZone zone) {
 
 void TCellGrid::handleMouseMove(fw::ShiftState shift, fw::Point at) {
   if (!enabled_) {
-    setCursor(crDefault);
+    setMouseMode(TMouseMode::None);
   } else if (!shift.left) {
-    setCursor(CursorOfZone(ZoneAt(at.x, at.y)));
+    setMouseMode(ModeOfZone(ZoneAt(at.x, at.y)));
   } else {
-    dragIn(cursor(), at);
+    dragIn(mouseMode_, at);
   }
   fw::CustomControl::handleMouseMove(shift, at);
 }
 
 void TCellGrid::handleMouseDown(fw::MouseButton button, fw::ShiftState shift, fw::Point at) {
   if (enabled_) {
-    pressIn(cursor(), button, shift, at);
+    pressIn(mouseMode_, button, shift, at);
     setCapture(true);
     setFocus();
   }
@@ -155,8 +172,8 @@ void TCellGrid::handleMouseDown(fw::MouseButton button, fw::ShiftState shift, fw
 }
 
 void TCellGrid::handleMouseUp(fw::MouseButton button, fw::Point at) {
-  if (cursor() == crFillCross) completeFill();
-  setCursor(CursorOfZone(ZoneAt(at.x, at.y)));
+  if (mouseMode_ == TMouseMode::Fill) completeFill();
+  setMouseMode(ModeOfZone(ZoneAt(at.x, at.y)));
   setCapture(false);
   lastDragIndex_ = -1;
   fw::CustomControl::handleMouseUp(button, at);
@@ -165,11 +182,11 @@ void TCellGrid::handleMouseUp(fw::MouseButton button, fw::Point at) {
 // ---------------------------------------------------------------------------------------------
 // Presses
 
-void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, fw::Point at) {
+void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState shift, fw::Point at) {
   // A stale mode (the rows or columns went since the cursor was put up) or an empty grid must
   // not make a cell current that does not exist.
   switch (mode) {
-    case crCellPlus: {
+    case TMouseMode::SelectCells: {
       if (!hasCells()) return;
       typedText_.clear();
       const TGridCoord cell = CellAtPoint(at.x, at.y);
@@ -188,11 +205,11 @@ void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, 
       NotifyColRowChanged();
       break;
     }
-    case crFillCross:
+    case TMouseMode::Fill:
       HideCaretAndEditor();
       fillRange_ = selection_;
       break;
-    case crGutterRight: {
+    case TMouseMode::SelectRows: {
       const int r = RowAtY(at.y);
       if (!hasCells() || r == -1) return;
       currentRow_ = r;
@@ -208,7 +225,7 @@ void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, 
       if (OnGutterClick) OnGutterClick(*this, r, button, shift);
       break;
     }
-    case crHeaderDown: {
+    case TMouseMode::SelectColumns: {
       const int c = ColumnAtX(at.x);
       if (!hasCells() || c == -1) return;
       currentCol_ = c;
@@ -224,7 +241,7 @@ void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, 
       if (OnHeaderClick) OnHeaderClick(*this, c, button, shift);
       break;
     }
-    case crCornerLeftTop:
+    case TMouseMode::SelectAll:
       if (!hasCells()) return;
       currentCol_ = currentRow_ = 0;
       typedText_.clear();
@@ -234,20 +251,20 @@ void TCellGrid::pressIn(int mode, fw::MouseButton button, fw::ShiftState shift, 
       SetSelection({0, 0, ColCount() - 1, rowCount_ - 1}, false);
       NotifyColRowChanged();
       break;
-    case crHSplit:
+    case TMouseMode::SizeColumn:
       HideCaretAndEditor();
       sizingColumnLeft_ = ColumnLeft(sizingColumn_);
       break;
-    default: break;
+    case TMouseMode::None: break;
   }
 }
 
 // ---------------------------------------------------------------------------------------------
 // Drags (left button held)
 
-void TCellGrid::dragIn(int mode, fw::Point at) {
+void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
   switch (mode) {
-    case crCellPlus: {
+    case TMouseMode::SelectCells: {
       if (!hasCells()) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
       rangeEndCol_ = cell.Col;
@@ -256,7 +273,7 @@ void TCellGrid::dragIn(int mode, fw::Point at) {
       EnsureCellVisible(cell.Col, cell.Row);
       break;
     }
-    case crFillCross: {
+    case TMouseMode::Fill: {
       // Only a fill that a press started: a drag that came in from outside has no block.
       if (!hasCells() || fillRange_.Left == -1) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
@@ -266,7 +283,7 @@ void TCellGrid::dragIn(int mode, fw::Point at) {
       EnsureCellVisible(cell.Col, cell.Row);
       break;
     }
-    case crGutterRight: {
+    case TMouseMode::SelectRows: {
       const int r = RowAtY(at.y);
       if (!hasCells() || r == -1 || r == lastDragIndex_) return;
       lastDragIndex_ = r;
@@ -275,7 +292,7 @@ void TCellGrid::dragIn(int mode, fw::Point at) {
       SetSelection({0, std::min(r, currentRow_), ColCount() - 1, std::max(r, currentRow_)}, true);
       break;
     }
-    case crHeaderDown: {
+    case TMouseMode::SelectColumns: {
       const int c = ColumnAtX(at.x);
       if (!hasCells() || c == -1 || c == lastDragIndex_) return;
       lastDragIndex_ = c;
@@ -284,8 +301,9 @@ void TCellGrid::dragIn(int mode, fw::Point at) {
       SetSelection({std::min(c, currentCol_), 0, std::max(c, currentCol_), rowCount_ - 1}, true);
       break;
     }
-    case crHSplit: sizeColumnTo(at.x); break;
-    default: break;
+    case TMouseMode::SizeColumn: sizeColumnTo(at.x); break;
+    case TMouseMode::SelectAll:  // the press selected everything; a drag adds nothing
+    case TMouseMode::None: break;
   }
 }
 
@@ -293,7 +311,7 @@ void TCellGrid::sizeColumnTo(int x) {
   const int c = sizingColumn_;
   if (c < 0 || c >= ColCount()) return;
   const int least = px(5);  // the narrowest a column is sized to
-  const int w = std::max(least, x + scrollX_ - sizingColumnLeft_ - gutterExtent_);
+  const int w = std::max(least, x + scrollX_ - sizingColumnLeft_ - geometry_.gutterExtent);
   TCellColumn& column = (*columns_)[c];
   if (!fitToWidth_) {
     column.width_ = w;
@@ -304,7 +322,7 @@ void TCellGrid::sizeColumnTo(int x) {
     if (n == c) return;
     TCellColumn& neighbour = (*columns_)[n];
     const int others = TotalColumnWidth() - column.width_ - neighbour.width_;
-    const int room = clientSize().width - gutterExtent_ - others;
+    const int room = clientSize().width - geometry_.gutterExtent - others;
     if (room <= 2 * least) return;  // no room for two of the narrowest columns
     column.width_ = w;
     neighbour.width_ = room - w;
@@ -317,7 +335,7 @@ void TCellGrid::sizeColumnTo(int x) {
   column.designWidth_ = fw::kNoDesign;  // sized by the user: it keeps its proportion
   // Straight into the columns: a drag step must not rebuild the header or repaint everything.
   Recalculate();
-  InvalidateRightOf(gutterExtent_);
+  InvalidateRightOf(geometry_.gutterExtent);
 }
 
 // ---------------------------------------------------------------------------------------------

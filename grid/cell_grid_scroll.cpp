@@ -8,15 +8,9 @@ namespace grid {
 namespace {
 // The caret is one per GUI thread, shared by every grid (and so is whether it is shown).
 bool caretShown = false;
+// A scroll bar's page step, in rows; a line step is one row.
+constexpr int kPageRows = 5;
 }  // namespace
-
-void TCellGrid::UpdateScrollBar(fw::ScrollBar bar, int max, int mask, int pos) {
-  if (mask & 1) {  // the range too
-    peer().setScrollRange(bar, max, pos);
-  } else {
-    peer().setScrollPosition(bar, pos);
-  }
-}
 
 void TCellGrid::ShowScrollBars(bool horizontal, bool vertical) {
   peer().showScrollBar(fw::ScrollBar::Horizontal, horizontal);
@@ -25,41 +19,42 @@ void TCellGrid::ShowScrollBars(bool horizontal, bool vertical) {
 
 void TCellGrid::SetScrollX(int x) {
   if (x == scrollX_) return;
-  scrollX_ = std::max(0, std::min(x, maxScrollX_));
-  UpdateScrollBar(fw::ScrollBar::Horizontal, 0, kScrollPos, scrollX_);
-  InvalidateRightOf(gutterExtent_);
+  scrollX_ = std::max(0, std::min(x, geometry_.maxScrollX));
+  peer().setScrollPosition(fw::ScrollBar::Horizontal, scrollX_);
+  InvalidateRightOf(geometry_.gutterExtent);
 }
 
 void TCellGrid::SetScrollY(int y) {
   if (y == scrollY_) return;
-  scrollY_ = std::max(0, std::min(y, maxScrollY_));
+  scrollY_ = std::max(0, std::min(y, geometry_.maxScrollY));
   SnapScrollY();
-  UpdateScrollBar(fw::ScrollBar::Vertical, 0, kScrollPos, scrollY_);
-  InvalidateBelow(headerHeight_);
+  peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
+  InvalidateBelow(geometry_.headerHeight);
 }
 
 void TCellGrid::SnapScrollY() { scrollY_ = (scrollY_ / defRowHeight_) * defRowHeight_; }
 
 void TCellGrid::EnsureCellVisible(int col, int row) {
-  if (col == -1 || row == -1 || col < 0 || col >= ColCount()) return;
+  if (row == -1 || col < 0 || col >= ColCount()) return;
   const fw::Rect client = clientRect();
-  if (contentRight_ < client.right && contentBottom_ < client.bottom) return;  // everything fits
+  // Everything fits: nothing to bring into view.
+  if (geometry_.contentRight < client.right && geometry_.contentBottom < client.bottom) return;
 
   const int h = defRowHeight_;
   const int firstRow = scrollY_ / h;
-  const int shown = (client.bottom - headerHeight_) / h - 1 - (showFooter_ ? 1 : 0);
+  const int shown = (client.bottom - geometry_.headerHeight) / h - 1 - (showFooter_ ? 1 : 0);
   const int lastRow = firstRow + shown;
   const bool needY = row < firstRow || row > lastRow;
   int newY = scrollY_;
   if (row < firstRow) newY = row * h;
   if (row > lastRow) newY = (row - shown) * h;
 
-  const int left = ColumnLeft(col) - scrollX_ + gutterExtent_;
+  const int left = ColumnLeft(col) - scrollX_ + geometry_.gutterExtent;
   const int right = left + (*columns_)[col].width_;
-  const bool needX = left < gutterExtent_ || right > client.right;
+  const bool needX = left < geometry_.gutterExtent || right > client.right;
   int newX = scrollX_;
-  if (left < gutterExtent_) newX = std::max(0, newX + left - gutterExtent_);
-  if (right > client.right) newX = std::min(maxScrollX_, newX + right - client.right + 1);
+  if (left < geometry_.gutterExtent) newX = std::max(0, newX + left - geometry_.gutterExtent);
+  if (right > client.right) newX = std::min(geometry_.maxScrollX, newX + right - client.right + 1);
 
   if (needY && !needX) {
     SetScrollY(newY);
@@ -68,8 +63,8 @@ void TCellGrid::EnsureCellVisible(int col, int row) {
   } else if (needX && needY) {
     scrollX_ = newX;
     scrollY_ = newY;
-    UpdateScrollBar(fw::ScrollBar::Horizontal, 0, kScrollPos, scrollX_);
-    UpdateScrollBar(fw::ScrollBar::Vertical, 0, kScrollPos, scrollY_);
+    peer().setScrollPosition(fw::ScrollBar::Horizontal, scrollX_);
+    peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
     invalidate();
   }
 }
@@ -115,12 +110,13 @@ void TCellGrid::SetSelection(const TGridRect& block, bool force) {
 
 void TCellGrid::SelectSingleCell() {
   HideCaretAndEditor();
-  batchLock_ = true;
   typedText_.clear();
   rangeEndCol_ = currentCol_;
   rangeEndRow_ = currentRow_;
-  EnsureCellVisible(currentCol_, currentRow_);
-  batchLock_ = false;
+  {
+    PaintHold hold(*this);
+    EnsureCellVisible(currentCol_, currentRow_);
+  }
   SetSelection({currentCol_, currentRow_, currentCol_, currentRow_}, false);
   if (focused()) raiseCellEvent(fw::access::event::Focus, currentCol_, currentRow_);
   NotifyColRowChanged();
@@ -171,34 +167,35 @@ void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
   // Wide arithmetic: a step beyond the limit is clamped, never wrapped.
   long long next = old;
   switch (code) {
-    case fw::scroll::LineUp: next -= lineStep_; break;
-    case fw::scroll::LineDown: next += lineStep_; break;
-    case fw::scroll::PageUp: next -= pageStep_; break;
-    case fw::scroll::PageDown: next += pageStep_; break;
+    case fw::scroll::LineUp: next -= defRowHeight_; break;
+    case fw::scroll::LineDown: next += defRowHeight_; break;
+    case fw::scroll::PageUp: next -= kPageRows * defRowHeight_; break;
+    case fw::scroll::PageDown: next += kPageRows * defRowHeight_; break;
     // The backend hands over the bar's full 32-bit tracking position, not the message's
     // 16-bit field, so a grid taller than 32767 pixels reaches every position by the thumb.
     case fw::scroll::ThumbPosition:
     case fw::scroll::ThumbTrack: next = position; break;
     default: break;
   }
-  offset = static_cast<int>(std::clamp<long long>(next, 0, vertical ? maxScrollY_ : maxScrollX_));
+  offset = static_cast<int>(std::clamp<long long>(next, 0, vertical ? geometry_.maxScrollY : geometry_.maxScrollX));
   if (vertical) SnapScrollY();
   if (offset == old) return;
-  UpdateScrollBar(bar, 0, kScrollPos, offset);
+  peer().setScrollPosition(bar, offset);
   if (vertical) {
-    InvalidateBelow(headerHeight_);
+    InvalidateBelow(geometry_.headerHeight);
   } else {
-    InvalidateRightOf(gutterExtent_);
+    InvalidateRightOf(geometry_.gutterExtent);
   }
 }
 
 bool TCellGrid::handleMouseWheel(int delta, fw::ShiftState, fw::Point) {
   // Whole pixels, not snapped to rows: the next scroll-bar step snaps again. The caret and the
   // editor stay, and the message goes no further.
-  const int next = static_cast<int>(std::clamp<long long>(static_cast<long long>(scrollY_) - delta, 0, maxScrollY_));
+  const long long wanted = static_cast<long long>(scrollY_) - delta;
+  const int next = static_cast<int>(std::clamp<long long>(wanted, 0, geometry_.maxScrollY));
   if (next != scrollY_) {
     scrollY_ = next;
-    UpdateScrollBar(fw::ScrollBar::Vertical, 0, kScrollPos, scrollY_);
+    peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
     invalidate();
   }
   return true;

@@ -151,7 +151,7 @@ TEST_F(Density, AtTheDesignDensityOnlyTheTimeColumnAndItsDonorsChange) {
   open(114);
   auto& g = list();
   EXPECT_EQ(g.DefRowHeight(), 18);
-  EXPECT_EQ(g.HeaderHeight(), 18);
+  EXPECT_EQ(g.Geometry().headerHeight, 18);
   std::vector<int> widths;
   for (int i = 0; i < g.ColCount(); ++i) widths.push_back(g.Columns()[i].Width());
   // 19 characters of 7 pixels and the cell's 7 pixels of padding; the room comes from the

@@ -13,8 +13,9 @@
 
 #include "cell_grid.h"
 #include "fw/form.h"
-#include "fw/testing/headless.h"
 #include "fw/platform.h"
+#include "fw/testing/headless.h"
+#include "grid_fixtures.h"
 
 namespace {
 long long allocations = 0;
@@ -34,33 +35,16 @@ using Clock = std::chrono::steady_clock;
 
 // The main window's call list.
 void configure(grid::TCellGrid& g) {
-  g.setBounds(fw::Rect::fromSize(2, 16, 553, 226));
-  g.setColCount(6);
-  g.setRowCount(0);
-  g.setFlat(false);
-  g.setReadOnly(true);
-  g.setGutterKind(grid::gkNone);
-  const int widths[] = {39, 47, 122, 121, 128, 92};
-  for (int c = 0; c < 6; ++c) {
-    g.Columns()[c].setTitle("Column " + std::to_string(c));
-    g.Columns()[c].setWidth(widths[c]);
-    g.Columns()[c].setHorzAlign(c == 2 ? grid::haRight : grid::haCenter);
-  }
+  gridtest::shapeAsCallList(g);
+  for (int c = 0; c < 6; ++c) g.Columns()[c].setTitle("Column " + std::to_string(c));
   g.setFitToWidth(true);
 }
 
 void recordCall(grid::TCellGrid& g, int number) {
-  while (g.RowCount() > 10) g.RemoveRow(0);
-  g.AppendRow();
-  const int row = g.RowCount() - 1;
-  g.BeginBatch();
-  g.setCellText(0, row, std::to_string(number));
-  g.setCellText(1, row, std::to_string(1 + number % 4));
-  g.setCellText(2, row, "0532" + std::to_string(1000000 + number));
-  g.setCellText(3, row, "10.12.2026 05:27:" + std::to_string(10 + number % 50));
-  g.setCellText(4, row, "A00017");
-  g.setCellText(5, row, number % 3 ? "" : "ek bilgi");
-  g.EndBatch();
+  gridtest::recordCall(g, {std::to_string(number), std::to_string(1 + number % 4),
+                           "0532" + std::to_string(1000000 + number),
+                           "10.12.2026 05:27:" + std::to_string(10 + number % 50), "A00017",
+                           number % 3 ? "" : "ek bilgi"});
 }
 
 // Microseconds per paint of the whole window, and the cells offered to OnDrawCell per paint.

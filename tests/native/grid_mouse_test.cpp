@@ -1,131 +1,19 @@
-// The call-list grid's mouse and its in-place editor on the headless backend: hit zones and
-// cursors at their edges, presses in every mode with their events, drags, the release and the
-// capture, fill drags in every direction, column sizing, and the editor's placement, writes,
-// keys and character filter.
+// The call-list grid's mouse on the headless backend: hit zones and cursors at their edges,
+// presses in every mode with their events, drags, the release and the capture, and fill drags
+// in every direction. Column sizing and the in-place editor have files of their own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "cell_grid.h"
-#include "fw/form.h"
-#include "fw/testing/headless.h"
-
-namespace grid {
-void PrintTo(const TGridRect& r, std::ostream* os) {
-  *os << "{" << r.Left << "," << r.Top << " - " << r.Right << "," << r.Bottom << "}";
-}
-void PrintTo(const TGridCoord& c, std::ostream* os) { *os << "(" << c.Col << "," << c.Row << ")"; }
-}  // namespace grid
-
-namespace fw {
-void PrintTo(const Rect& r, std::ostream* os) {
-  *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
-}
-}  // namespace fw
+#include "grid_fixtures.h"
 
 namespace {
 
-using grid::TCellGrid;
-using grid::TCellInplace;
-using grid::TGridCoord;
-using grid::TGridRect;
-namespace vk = grid::vk;
-namespace hl = fw::headless;
-using Strings = std::vector<std::string>;
-
-constexpr fw::ShiftState kLeftHeld{.left = true};
-
-const char* buttonName(fw::MouseButton b) {
-  return b == fw::MouseButton::Left ? "left" : b == fw::MouseButton::Right ? "right" : "middle";
-}
-
-std::string at(int c, int r) { return std::to_string(c) + "," + std::to_string(r); }
-
-// A form holding one grid; the grid's window has a 2-pixel client edge, so bounds of 404 x 304
-// give a 400 x 300 client area. The gutter is 20 pixels wide, the header and each row 18 high.
-struct Rig {
-  explicit Rig(int cols = 4, int rows = 10, int width = 60, fw::Size bounds = {404, 304})
-      : form(nullptr), g(form.create<TCellGrid>(&form)), ed(g.Inplace()) {
-    g.setBounds(fw::Rect::fromSize(0, 0, bounds.width, bounds.height));
-    g.setColCount(cols);
-    g.setRowCount(rows);
-    for (int c = 0; c < cols; ++c) g.Columns()[c].setWidth(width);
-  }
-
-  // Every event the grid raises, in order.
-  void record() {
-    g.OnColRowChanged = [this](TCellGrid&, int c, int r) { log.push_back("colrow " + at(c, r)); };
-    g.OnGutterClick = [this](TCellGrid&, int r, fw::MouseButton b, fw::ShiftState) {
-      log.push_back("gutter " + std::to_string(r) + " " + buttonName(b));
-    };
-    g.OnHeaderClick = [this](TCellGrid&, int c, fw::MouseButton b, fw::ShiftState) {
-      log.push_back("header " + std::to_string(c) + " " + buttonName(b));
-    };
-    g.onMouseDown = [this](fw::Component&, fw::MouseButton b, fw::ShiftState, fw::Point) {
-      log.push_back(std::string("down ") + buttonName(b));
-    };
-    g.OnCellChanging = [this](TCellGrid&, int c, int r, bool& ok) {
-      log.push_back("changing " + at(c, r));
-      if (refuse) ok = false;
-    };
-    g.OnCellChange = [this](TCellGrid&, int c, int r, std::string&) { log.push_back("change " + at(c, r)); };
-  }
-  Strings takeLog() { return std::exchange(log, {}); }
-
-  fw::Point centre(int col, int row) const {
-    const fw::Rect r = g.CellRectToClient(g.CellRect(col, row));
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  }
-  fw::Point gutter(int row) const { return {g.GutterExtent() / 2, centre(0, row).y}; }
-  fw::Point header(int col) const { return {centre(col, 0).x, g.HeaderHeight() / 2}; }
-
-  // The pointer arrives without a button held: that sets the mode of the next press.
-  void hover(fw::Point p) { hl::mouseMove(g, p); }
-  void press(fw::Point p, fw::MouseButton b = fw::MouseButton::Left, fw::ShiftState s = {}) {
-    hover(p);
-    hl::mouseDown(g, b, p, s);
-  }
-  void click(fw::Point p, fw::MouseButton b = fw::MouseButton::Left) {
-    press(p, b);
-    hl::mouseUp(g, b, p);
-  }
-  void dragTo(const std::vector<fw::Point>& via) {
-    for (fw::Point p : via) hl::mouseMove(g, p, kLeftHeld);
-  }
-  // A cell that is not current becomes current; a second click on it opens the editor.
-  void openEditorAt(int col, int row) {
-    if (g.CurrentCol() != col || g.CurrentRow() != row) click(centre(col, row));
-    click(centre(col, row));
-  }
-
-  // Every row as its cells joined by commas.
-  Strings rows() const {
-    Strings out;
-    for (int r = 0; r < g.RowCount(); ++r) {
-      std::string line;
-      for (int c = 0; c < g.ColCount(); ++c) line += (c ? "," : "") + g.RawCellText(c, r);
-      out.push_back(line);
-    }
-    return out;
-  }
-  TGridCoord current() const { return {g.CurrentCol(), g.CurrentRow()}; }
-  int countOf(const std::string& prefix) const {
-    int n = 0;
-    for (const std::string& e : log) n += e.rfind(prefix, 0) == 0 ? 1 : 0;
-    return n;
-  }
-
-  fw::Form form;
-  TCellGrid& g;
-  TCellInplace& ed;
-  Strings log;
-  bool refuse = false;
-};
+using namespace gridtest;
 
 // ---------------------------------------------------------------------------------------------
 // Hit zones and cursors
@@ -204,7 +92,7 @@ TEST(GridMouse, BordersThatCannotBeSizedAndTheFillHandleOverABorder) {
   EXPECT_EQ(g.SizingColumn(), 2) << "a hidden column has no border of its own";
 
   g.setAutoColWidth(true);
-  const int edge = g.GutterExtent() + g.ColumnLeft(1);
+  const int edge = g.Geometry().gutterExtent + g.ColumnLeft(1);
   EXPECT_EQ(g.ZoneAt(edge, 60), grid::hzCell) << "columns sized by their text have no border";
 }
 
@@ -385,13 +273,13 @@ TEST(GridMouse, ACellDragSpansTheBlockFromTheCurrentCell) {
 
 TEST(GridMouse, ACellDragPastTheLastRowAndColumnClampsAndScrolls) {
   Rig t(6, 30, 100);  // wider and taller than the view
-  ASSERT_GT(t.g.MaxScrollY(), 0);
-  ASSERT_GT(t.g.MaxScrollX(), 0);
+  ASSERT_GT(t.g.Geometry().maxScrollY, 0);
+  ASSERT_GT(t.g.Geometry().maxScrollX, 0);
   t.press(t.centre(0, 1));
   t.dragTo({{5000, 5000}});  // the capture keeps the pointer's messages coming
   EXPECT_EQ(t.g.Selection(), (TGridRect{0, 1, 5, 29}));
-  EXPECT_EQ(t.g.ScrollY(), t.g.MaxScrollY());
-  EXPECT_EQ(t.g.ScrollX(), t.g.MaxScrollX());
+  EXPECT_EQ(t.g.ScrollY(), t.g.Geometry().maxScrollY);
+  EXPECT_EQ(t.g.ScrollX(), t.g.Geometry().maxScrollX);
   EXPECT_EQ(t.current(), (TGridCoord{0, 1}));
 }
 
@@ -587,296 +475,6 @@ TEST(GridMouse, AReleaseOverTheHandleWithoutAFillPressWritesNothing) {
   hl::mouseUp(t.g, fw::MouseButton::Left, t.centre(0, 4));
   EXPECT_EQ(t.rows(), (Strings{"a,,,,", "b,,,,", "c,,,,", ",,,,", ",,,,", ",,,,"}));
   EXPECT_EQ(t.g.Selection(), (TGridRect{0, 0, 0, 1}));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Column sizing
-
-std::vector<int> widths(const TCellGrid& g) {
-  std::vector<int> w;
-  for (int c = 0; c < g.ColCount(); ++c) w.push_back(g.Columns()[c].Width());
-  return w;
-}
-
-TEST(GridMouse, SizingAColumnFollowsThePointerDownToFivePixels) {
-  struct Case {
-    int to;  // client x
-    int scroll;
-    std::vector<int> widths;
-  };
-  // Column 1's right border at content x 120, client x 140 unscrolled.
-  const Case cases[] = {
-      {150, 0, {60, 70, 60, 60}},
-      {100, 0, {60, 20, 60, 60}},
-      {84, 0, {60, 5, 60, 60}},
-      {0, 0, {60, 5, 60, 60}},
-      {-500, 0, {60, 5, 60, 60}},
-      {150, 30, {60, 100, 60, 60}},  // the same pointer over a grid scrolled by 30
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE("to " + std::to_string(c.to) + " scrolled " + std::to_string(c.scroll));
-    Rig t(4, 10, 60, {304, 304});
-    t.g.Columns()[3].setWidth(150);  // wider than the view, so it scrolls
-    t.g.SetScrollX(c.scroll);
-    ASSERT_EQ(t.g.ScrollX(), c.scroll);
-    std::vector<int> expected = c.widths;
-    expected[3] = 150;
-    const int border = 140 - c.scroll;
-    t.press({border, 30});
-    ASSERT_EQ(hl::cursorOf(t.g), grid::crHSplit);
-    EXPECT_EQ(t.g.SizingColumn(), 1);
-    EXPECT_EQ(t.g.SizingColumnLeft(), 60);
-    hl::takeInvalidations(t.g);
-    t.dragTo({{c.to, 30}});
-    EXPECT_EQ(widths(t.g), expected);
-    const auto inv = hl::takeInvalidations(t.g);
-    const fw::Size client = t.g.clientSize();
-    EXPECT_NE(std::find(inv.begin(), inv.end(), fw::Rect{20, 0, client.width, client.height}), inv.end());
-    EXPECT_EQ(std::find(inv.begin(), inv.end(), fw::Rect{0, 0, client.width, client.height}), inv.end())
-        << "a drag step does not repaint everything";
-    EXPECT_EQ(t.g.ColumnsWidth(), t.g.TotalColumnWidth()) << "laid out again";
-    hl::mouseUp(t.g, fw::MouseButton::Left, {c.to, 30});
-    EXPECT_EQ(t.g.SizingColumn(), 1) << "kept after sizing";
-  }
-}
-
-TEST(GridMouse, SizingWithFitToWidthTradesWidthWithTheRightNeighbour) {
-  struct Case {
-    int border;  // the column whose right border is dragged
-    int to;      // client x
-    std::vector<int> widths;
-  };
-  // Four columns of 60 fill 240 pixels right of the gutter; borders at client x 80, 140, 200, 260.
-  const Case cases[] = {
-      {1, 160, {60, 80, 40, 60}},
-      {1, 120, {60, 40, 80, 60}},
-      {1, 1000, {60, 115, 5, 60}},  // the neighbour keeps 5 pixels
-      {1, -100, {60, 5, 115, 60}},  // and so does the column itself
-      {0, 200, {115, 5, 60, 60}},
-      {3, 200, {60, 60, 60, 60}},  // the last column's border does not move
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE("border " + std::to_string(c.border) + " to " + std::to_string(c.to));
-    Rig t(4, 5, 60, {264, 200});
-    t.g.setFitToWidth(true);
-    ASSERT_EQ(widths(t.g), (std::vector<int>{60, 60, 60, 60}));
-    const int x = 20 + 60 * (c.border + 1);
-    t.press({x, 30});
-    ASSERT_EQ(hl::cursorOf(t.g), grid::crHSplit) << "also at the last column's border";
-    t.dragTo({{c.to, 30}});
-    EXPECT_EQ(widths(t.g), c.widths);
-    EXPECT_EQ(t.g.TotalColumnWidth(), 240);
-  }
-}
-
-TEST(GridMouse, SizingWithFitToWidthSkipsAHiddenNeighbour) {
-  Rig t(4, 5, 60, {264, 200});
-  t.g.Columns()[2].setVisible(false);
-  t.g.setFitToWidth(true);
-  const std::vector<int> before = widths(t.g);
-  ASSERT_EQ(t.g.TotalColumnWidth(), 240);
-  const int x = 20 + before[0] + before[1];
-  t.press({x, 30});
-  t.dragTo({{x + 10, 30}});
-  EXPECT_EQ(t.g.Columns()[1].Width(), before[1] + 10);
-  EXPECT_EQ(t.g.Columns()[3].Width(), before[3] - 10) << "the visible neighbour gives the room";
-  EXPECT_EQ(t.g.Columns()[2].Width(), before[2]);
-  EXPECT_EQ(t.g.TotalColumnWidth(), 240);
-}
-
-// ---------------------------------------------------------------------------------------------
-// The in-place editor
-
-TEST(GridEditor, IsAHiddenBorderlessChildOfTheGrid) {
-  Rig t;
-  EXPECT_EQ(t.ed.parent(), &t.g);
-  EXPECT_EQ(t.ed.owner(), nullptr);
-  EXPECT_FALSE(t.ed.visible());
-  EXPECT_EQ(t.ed.left(), -200);
-  EXPECT_EQ(t.ed.top(), -200);
-  EXPECT_EQ(t.ed.EditorAlignment(), grid::haLeft);
-  EXPECT_EQ(&t.ed.OwnerGrid(), &t.g);
-  for (int key : {vk::Return, vk::Escape, vk::Up, vk::Down}) EXPECT_TRUE(t.ed.wantsNavigationKey(key)) << key;
-  for (int key : {vk::Left, vk::Right, 9}) EXPECT_FALSE(t.ed.wantsNavigationKey(key)) << key;
-}
-
-TEST(GridEditor, LiesOverTheCellByItsAlignment) {
-  struct Case {
-    grid::THorzAlign h;
-    grid::TVertAlign v;
-    int fontHeight;
-    fw::Rect bounds;
-    fw::TextAlign text;
-  };
-  // Cell (1, 1) of 80-pixel columns covers client {99, 35, 180, 54}; inside by 4 and 3 pixels
-  // that is {103, 38, 176, 51}, 13 pixels high, and "gM" is one font height high.
-  const Case cases[] = {
-      {grid::haLeft, grid::vaTop, 10, {103, 37, 176, 47}, fw::TextAlign::Left},
-      {grid::haLeft, grid::vaCenter, 10, {103, 39, 176, 49}, fw::TextAlign::Left},
-      {grid::haLeft, grid::vaBottom, 10, {103, 42, 176, 52}, fw::TextAlign::Left},
-      {grid::haCenter, grid::vaCenter, 10, {103, 39, 176, 49}, fw::TextAlign::Center},
-      {grid::haRight, grid::vaCenter, 10, {103, 39, 177, 49}, fw::TextAlign::Right},  // one pixel wider
-      {grid::haRight, grid::vaTop, 13, {103, 37, 177, 50}, fw::TextAlign::Right},
-      {grid::haLeft, grid::vaCenter, 20, {103, 35, 176, 55}, fw::TextAlign::Left},  // -7 div 2 is -3
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.h) + " " + std::to_string(c.v) + " font " + std::to_string(c.fontHeight));
-    Rig t(3, 6, 80);
-    grid::TCellColumn& column = t.g.Columns()[1];
-    fw::Font f;
-    f.name = "Tahoma";
-    f.height = c.fontHeight;
-    column.setFont(f);
-    column.setHorzAlign(c.h);
-    column.setVertAlign(c.v);
-    t.g.setAlternateColor(fw::rgb(1, 2, 3));
-    t.g.setCellText(1, 1, "abc");
-    t.record();
-    t.openEditorAt(1, 1);
-    ASSERT_TRUE(t.ed.visible());
-    EXPECT_EQ(t.ed.bounds(), c.bounds);
-    EXPECT_EQ(t.ed.EditorAlignment(), c.h);
-    EXPECT_EQ(hl::textAlignmentOf(t.ed), c.text);
-    EXPECT_EQ(t.ed.text(), "abc");
-    EXPECT_EQ(t.ed.font(), f);
-    EXPECT_EQ(hl::colorOf(t.ed), fw::rgb(1, 2, 3)) << "an odd row in the grid's colour shows the alternate";
-    EXPECT_EQ(t.ed.EditCol(), 1);
-    EXPECT_EQ(t.ed.EditRow(), 1);
-    EXPECT_FALSE(TCellGrid::CaretShown());
-    EXPECT_EQ(hl::focused(), &t.g);
-    EXPECT_EQ(t.countOf("chang"), 0) << "loading the cell writes nothing";
-  }
-}
-
-TEST(GridEditor, TakesTheColumnsOwnColourAndFollowsItsAlignmentFromCellToCell) {
-  Rig t(3, 6, 80);
-  t.g.Columns()[0].setColor(fw::rgb(9, 9, 9));
-  t.g.Columns()[2].setHorzAlign(grid::haRight);
-  t.openEditorAt(0, 1);
-  EXPECT_EQ(hl::colorOf(t.ed), fw::rgb(9, 9, 9));
-  t.openEditorAt(2, 1);
-  EXPECT_EQ(hl::textAlignmentOf(t.ed), fw::TextAlign::Right);
-  t.openEditorAt(1, 2);
-  EXPECT_EQ(hl::textAlignmentOf(t.ed), fw::TextAlign::Left);
-  EXPECT_EQ(hl::colorOf(t.ed), t.g.Color()) << "an even row";
-}
-
-TEST(GridEditor, WritesTheCellOnEveryChange) {
-  Rig t(3, 6, 80);
-  t.g.setCellText(1, 1, "abc");
-  t.openEditorAt(1, 1);
-  t.record();
-  t.ed.setFocus();  // a click into the editor
-  EXPECT_TRUE(t.ed.visible()) << "the grid leaves the editor open when the focus goes into it";
-  hl::typeText(t.ed, "1");
-  EXPECT_EQ(t.g.RawCellText(1, 1), "abc1");
-  EXPECT_EQ(t.takeLog(), (Strings{"changing 1,1", "change 1,1"}));
-  hl::character(t.ed, '\b');
-  EXPECT_EQ(t.g.RawCellText(1, 1), "abc");
-
-  t.refuse = true;
-  hl::typeText(t.ed, "2");
-  EXPECT_EQ(t.g.RawCellText(1, 1), "abc") << "refused: the cell keeps its text";
-  EXPECT_EQ(t.ed.text(), "abc2");
-  t.refuse = false;
-  hl::typeText(t.ed, "3");
-  EXPECT_EQ(t.g.RawCellText(1, 1), "abc23") << "the next change writes the whole text";
-}
-
-TEST(GridEditor, EnterEscapeUpAndDownCloseItAndGiveTheFocusBack) {
-  struct Case {
-    int key;
-    fw::ShiftState shift;
-  };
-  const Case cases[] = {
-      {vk::Return, {}},
-      {vk::Escape, {}},
-      {vk::Up, {}},
-      {vk::Down, {}},
-      {vk::Return, {.shift = true}},
-      {vk::Down, {.ctrl = true}},
-      {vk::Up, {.shift = true, .alt = true, .ctrl = true}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.key);
-    Rig t(3, 6, 80);
-    t.g.setCellText(1, 1, "abc");
-    t.openEditorAt(1, 1);
-    t.ed.setFocus();
-    hl::typeText(t.ed, "x");
-    int editorKeys = 0, gridKeys = 0;
-    t.ed.onKeyDown = [&](fw::Component&, int&, fw::ShiftState) { ++editorKeys; };
-    t.g.onKeyDown = [&](fw::Component&, int&, fw::ShiftState) { ++gridKeys; };
-    t.record();
-    hl::keyDown(t.ed, c.key, c.shift);
-    EXPECT_FALSE(t.ed.visible());
-    EXPECT_FALSE(t.g.EditorActive());
-    EXPECT_EQ(hl::focused(), &t.g);
-    EXPECT_EQ(t.current(), (TGridCoord{1, 1}));
-    EXPECT_EQ(t.g.RawCellText(1, 1), "abcx") << "what was typed stays";
-    EXPECT_EQ(editorKeys + gridKeys, 0);
-    EXPECT_TRUE(t.log.empty());
-  }
-}
-
-TEST(GridEditor, OtherKeysAreTheEditsOwn) {
-  Rig t(3, 6, 80);
-  t.openEditorAt(1, 1);
-  t.ed.setFocus();
-  int editorKeys = 0;
-  t.ed.onKeyDown = [&](fw::Component&, int&, fw::ShiftState) { ++editorKeys; };
-  for (int key : {vk::Left, vk::Right, vk::Home, vk::Delete}) hl::keyDown(t.ed, key);
-  EXPECT_EQ(editorKeys, 4);
-  EXPECT_TRUE(t.ed.visible());
-  EXPECT_EQ(hl::focused(), &t.ed);
-}
-
-TEST(GridEditor, TheCharacterFilterSeesTheEditorAndNeverRefusesBackspace) {
-  Rig t(3, 6, 80);
-  t.g.setCellText(2, 3, "abc");
-  t.openEditorAt(2, 3);
-  t.ed.setFocus();
-  Strings calls;
-  t.g.OnFilterChar = [&](fw::Component& sender, int col, int row, char ch, bool& allowed) {
-    EXPECT_EQ(&sender, &t.ed);
-    calls.push_back("filter " + at(col, row) + " " + std::string(1, ch));
-    allowed = std::isalpha(static_cast<unsigned char>(ch)) != 0;  // refuses Backspace too
-  };
-  t.ed.onKeyPress = [&](fw::Component&, char& ch) { calls.push_back("press " + std::to_string(int(ch))); };
-  hl::typeText(t.ed, "d1");
-  hl::character(t.ed, '\b');
-  hl::character(t.ed, '\b');
-  EXPECT_EQ(t.ed.text(), "ab");
-  EXPECT_EQ(t.g.RawCellText(2, 3), "ab");
-  EXPECT_EQ(calls, (Strings{"filter 2,3 d", "press 100", "filter 2,3 1", "press 0", "filter 2,3 \b", "press 8",
-                            "filter 2,3 \b", "press 8"}))
-      << "the filter runs first and a refused character arrives as 0";
-}
-
-TEST(GridEditor, TheWheelLeavesItOpenAndAScrollBarClosesIt) {
-  Rig t(3, 40, 80);
-  t.openEditorAt(1, 1);
-  EXPECT_TRUE(hl::mouseWheel(t.g, -120));
-  EXPECT_GT(t.g.ScrollY(), 0);
-  EXPECT_TRUE(t.ed.visible());
-  EXPECT_TRUE(t.g.EditorActive());
-  hl::scrollBar(t.g, fw::ScrollBar::Vertical, fw::scroll::LineDown);
-  EXPECT_FALSE(t.ed.visible());
-  EXPECT_FALSE(t.g.EditorActive());
-}
-
-TEST(GridEditor, ASizingOrFillPressClosesIt) {
-  for (bool fill : {false, true}) {
-    SCOPED_TRACE(fill ? "fill handle" : "column border");
-    Rig t(3, 6, 80);
-    t.openEditorAt(0, 0);
-    ASSERT_TRUE(t.ed.visible());
-    hl::paint(t.g);
-    const fw::Rect h = t.g.FillHandleRect();
-    t.press(fill ? fw::Point{h.left + 3, h.top + 3} : fw::Point{20 + 160, 60});
-    EXPECT_EQ(hl::cursorOf(t.g), fill ? grid::crFillCross : grid::crHSplit);
-    EXPECT_FALSE(t.ed.visible());
-  }
 }
 
 }  // namespace

@@ -211,10 +211,10 @@ TEST_F(CellGridOnWine, AVerticalBarTakesItsWidthFromTheFittedColumns) {
   EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VSCROLL);
   EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_HSCROLL);
   EXPECT_EQ(client().right, 549 - bar);
-  EXPECT_EQ(g->ColumnsWidth(), 549 - bar) << "the columns were fitted again after the bar came";
+  EXPECT_EQ(g->Geometry().columnsWidth, 549 - bar) << "the columns were fitted again after the bar came";
   SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
   GetScrollInfo(hwnd, SB_VERT, &si);
-  EXPECT_EQ(si.nMax, g->MaxScrollY());
+  EXPECT_EQ(si.nMax, g->Geometry().maxScrollY);
   EXPECT_EQ(si.nMax % 18, 0);
   EXPECT_EQ(g->peer().scrollInfo(fw::ScrollBar::Vertical).max, si.nMax);
 
@@ -333,7 +333,7 @@ TEST_F(CellGridOnWine, ASecondClickOnTheCurrentCellOpensTheEditorOverIt) {
 TEST_F(CellGridOnWine, DraggingTheThumbOfAVeryTallGridReachesTheLastRow) {
   g->setRowCount(3000);
   showFocused();
-  ASSERT_GT(g->MaxScrollY(), 32767);
+  ASSERT_GT(g->Geometry().maxScrollY, 32767);
   SCROLLBARINFO sbi{};
   sbi.cbSize = sizeof(sbi);
   ASSERT_TRUE(GetScrollBarInfo(hwnd, OBJID_VSCROLL, &sbi));
@@ -349,10 +349,11 @@ TEST_F(CellGridOnWine, DraggingTheThumbOfAVeryTallGridReachesTheLastRow) {
   POINT end{x, beyond};
   ScreenToClient(hwnd, &end);
   PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(end.x, end.y));
-  EXPECT_TRUE(loopUntil([&] { return g->ScrollY() == g->MaxScrollY(); })) << g->ScrollY() << " of " << g->MaxScrollY();
+  EXPECT_TRUE(loopUntil([&] { return g->ScrollY() == g->Geometry().maxScrollY; }))
+      << g->ScrollY() << " of " << g->Geometry().maxScrollY;
   SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, 0, 0};
   GetScrollInfo(hwnd, SB_VERT, &si);
-  EXPECT_EQ(si.nPos, g->MaxScrollY()) << "the bar shows it";
+  EXPECT_EQ(si.nPos, g->Geometry().maxScrollY) << "the bar shows it";
   const fw::Rect last = g->CellRectToClient(g->CellRect(0, 2999));
   EXPECT_LE(last.bottom, client().bottom) << "the last row is in view";
 }

@@ -1,0 +1,140 @@
+// The grid's columns: each one's setters, and the collection that reports their changes.
+#include "cell_grid.h"
+
+namespace grid {
+
+// ---------------------------------------------------------------------------------------------
+// TCellColumn
+
+TCellColumn::TCellColumn(TCellColumns& collection)
+    : collection_(collection),
+      width_(collection.Grid().DefColWidth()),
+      font_(collection.Grid().font()),
+      color_(collection.Grid().Color()) {}
+
+TCellGrid& TCellColumn::Grid() const { return collection_.Grid(); }
+
+int TCellColumn::Index() const {
+  for (int i = 0; i < collection_.Count(); ++i)
+    if (&collection_[i] == this) return i;
+  return -1;
+}
+
+std::string TCellColumn::DisplayName() const {
+  return title_.empty() ? "Column " + std::to_string(Index()) : title_;
+}
+
+void TCellColumn::changed(bool all) { collection_.Changed(all ? nullptr : this); }
+
+void TCellColumn::setTitle(const std::string& v) {
+  if (v == title_) return;
+  title_ = v;
+  changed(true);
+}
+
+void TCellColumn::setFooter(const std::string& v) {
+  if (v == footer_) return;
+  footer_ = v;
+  changed(false);
+}
+
+void TCellColumn::setWidth(int v) {
+  designWidth_ = fw::kNoDesign;  // a width set by the program keeps its proportion
+  if (v == width_) return;
+  width_ = v;
+  changed(true);
+}
+
+void TCellColumn::setFont(const fw::Font& v) {
+  font_ = v;
+  changed(false);
+}
+
+void TCellColumn::setColor(fw::Color v) {
+  if (v == color_) return;
+  color_ = v;
+  changed(false);
+}
+
+void TCellColumn::setHorzAlign(THorzAlign v) {
+  if (v == horzAlign_) return;
+  horzAlign_ = v;
+  changed(false);
+}
+
+void TCellColumn::setVertAlign(TVertAlign v) {
+  if (v == vertAlign_) return;
+  vertAlign_ = v;
+  changed(false);
+}
+
+void TCellColumn::setVisible(bool v) {
+  if (v == visible_) return;
+  visible_ = v;
+  Grid().toggledColumn_ = Index();  // spared by the next fit to the width
+  changed(true);
+}
+
+void TCellColumn::setStrings(const std::vector<std::string>& v) {
+  strings_ = v;
+  changed(false);
+}
+
+bool TCellColumn::FontIsOwn() const { return !(font_ == Grid().font()); }
+
+void TCellColumn::Assign(const TCellColumn& source) {
+  if (&source == this) return;
+  setTitle(source.title_);
+  setFooter(source.footer_);
+  setWidth(source.width_);
+  setFont(source.font_);
+  setColor(source.color_);
+  setHorzAlign(source.horzAlign_);
+  setVertAlign(source.vertAlign_);
+  setVisible(source.visible_);
+  tag_ = source.tag_;
+  tag2_ = source.tag2_;
+  hint_ = source.hint_;
+  canResize_ = source.canResize_;
+  readOnly_ = source.readOnly_;
+  strings_ = source.strings_;
+  changed(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCellColumns
+
+TCellColumn& TCellColumns::Add() {
+  items_.push_back(std::make_unique<TCellColumn>(*this));
+  Changed(nullptr);
+  return *items_.back();
+}
+
+void TCellColumns::Delete(int index) {
+  items_.erase(items_.begin() + index);
+  Changed(nullptr);
+}
+
+void TCellColumns::Clear() {
+  if (items_.empty()) return;
+  items_.clear();
+  Changed(nullptr);
+}
+
+void TCellColumns::EndUpdate() {
+  if (updateCount_ > 0 && --updateCount_ == 0) Changed(nullptr);
+}
+
+void TCellColumns::Assign(const TCellColumns& source) {
+  if (&source == this) return;
+  BeginUpdate();
+  Clear();
+  for (const auto& item : source.items_) Add().Assign(*item);
+  EndUpdate();
+}
+
+void TCellColumns::Changed(TCellColumn* item) {
+  if (updateCount_ == 0) grid_.columnsChanged(item);
+}
+
+}  // namespace grid
