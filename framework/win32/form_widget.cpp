@@ -97,14 +97,18 @@ void FormWidget::menuCommand(WORD id) {
   menuItems_[id - kFirstMenuId]->click();
 }
 
+// The whole screen the window is on, as the layout's poScreenCenter means, not the work area
+// that the taskbar leaves.
 void FormWidget::centerOnScreen() {
-  RECT work;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& screen = monitor.rcMonitor;
   RECT r;
   GetWindowRect(hwnd(), &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(hwnd(), nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd(), nullptr, screen.left + (screen.right - screen.left - w) / 2,
+               screen.top + (screen.bottom - screen.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void showInFront(HWND top) {

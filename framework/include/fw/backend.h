@@ -146,7 +146,7 @@ class FormPeer {  // top-level windows
   // icon.
   virtual void setDpi(int dpi) = 0;
   virtual void setIcon(const std::string& resource) = 0;
-  virtual void centerOnScreen() = 0;
+  virtual void centerOnScreen() = 0;  // on the whole screen, not the part the taskbar leaves
 };
 
 // A text in a font: its advance width, the font's cell height (ascent and descent), its
