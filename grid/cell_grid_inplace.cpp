@@ -36,7 +36,7 @@ void TCellInplace::SetEditorAlignment(THorzAlign a) {
   if (a == alignment_) return;
   alignment_ = a;
   // The platform re-creates the window for a new alignment; only do that when it changed.
-  peer().setTextAlignment(textAlignOf(a));
+  peer<fw::EditPeer>().setTextAlignment(textAlignOf(a));
 }
 
 void TCellInplace::ShowEditorAt(int col, int row) {

@@ -62,7 +62,7 @@ void CheckBox::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
 }
 
 ProgressBar::ProgressBar(Component* owner, Control* parent) : Control(owner, parent, WidgetKind::ProgressBar) {
-  peer().setRange(min_, max_);
+  peer<ProgressPeer>().setRange(min_, max_);
 }
 
 int ProgressBar::clamp(int position, int min, int max) {
@@ -72,18 +72,18 @@ int ProgressBar::clamp(int position, int min, int max) {
 void ProgressBar::setRange(int min, int max) {
   min_ = min;
   max_ = std::max(min, max);
-  peer().setRange(min_, max_);
+  peer<ProgressPeer>().setRange(min_, max_);
   setPosition(position_);
 }
 
 void ProgressBar::setPosition(int position) {
   position_ = clamp(position, min_, max_);
-  peer().setPosition(position_);
+  peer<ProgressPeer>().setPosition(position_);
 }
 
 void ProgressBar::setSmooth(bool smooth) {
   smooth_ = smooth;
-  peer().setSmooth(smooth);
+  peer<ProgressPeer>().setSmooth(smooth);
 }
 
 void ProgressBar::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
@@ -177,13 +177,13 @@ void Image::setPictureResource(std::string name) {
 
 void Image::ensurePicture() {
   if (decoded_ || resource_.empty()) return;
-  peer().setPicture(backend::loadPicture(resource_));
+  peer<PicturePeer>().setPicture(backend::loadPicture(resource_));
   decoded_ = true;
 }
 
 void Image::releasePicture() {
   if (!decoded_) return;
-  peer().setPicture(nullptr);
+  peer<PicturePeer>().setPicture(nullptr);
   decoded_ = false;
 }
 

@@ -14,7 +14,7 @@ namespace fw {
 Form::Form(Component* owner) : Control(owner, nullptr, WidgetKind::Form) {
   setVisible(false);
   dpi_ = backend::screenDpi();
-  peer().setDpi(dpi_);
+  peer<FormPeer>().setDpi(dpi_);
 }
 
 Form::~Form() = default;
@@ -73,7 +73,7 @@ void Form::loadChildren(const LayoutNode& node, Control* parent, LoadContext& ct
 
 void Form::setMenu(MainMenu* menu) {
   menu_ = menu;
-  peer().setMenu(menu ? &menu->items() : nullptr);
+  peer<FormPeer>().setMenu(menu ? &menu->items() : nullptr);
 }
 
 void Form::setPosition(FormPosition p) { position_ = p; }
@@ -147,7 +147,7 @@ void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
     ctx.boolean(p);  // forms always scale to the screen and never scroll
   } else if (k == "Icon") {
     icon_ = ctx.identifier(p);
-    peer().setIcon(icon_);
+    peer<FormPeer>().setIcon(icon_);
   } else if (k == "Menu") {
     const std::string name = ctx.identifier(p);
     auto* menu = dynamic_cast<MainMenu*>(findComponent(name));
@@ -171,8 +171,8 @@ void Form::fitToContent() {
 void Form::handleDpiChanged(int newDpi, const Rect& suggested) {
   const int oldDpi = dpi_;
   dpi_ = newDpi;
-  peer().setDpi(newDpi);
-  if (!icon_.empty()) peer().setIcon(icon_);
+  peer<FormPeer>().setDpi(newDpi);
+  if (!icon_.empty()) peer<FormPeer>().setIcon(icon_);
   setBoundsQuietly(suggested);
   if (newDpi != oldDpi) scaleContent(oldDpi, newDpi);
   if (autoSize()) {
@@ -187,7 +187,7 @@ void Form::loaded() {
   realign();
   Control::loaded();
   if (position_ == FormPosition::ScreenCenter) {
-    peer().centerOnScreen();
+    peer<FormPeer>().centerOnScreen();
     setBoundsQuietly(peer().bounds());
   }
 }

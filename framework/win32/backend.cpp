@@ -53,6 +53,25 @@ LRESULT CALLBACK messageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+// Whether the dialog manager sees key messages. The main loop runs it, so Tab and the arrows
+// move the focus between controls as in a dialog. processMessages runs inside code that is
+// still working (the main window's constructor, the tray icon about to open its menu) and
+// only lets pending messages through; a key there goes to its window as typed, so that the
+// focus does not move under the code that is still running.
+enum class DialogKeys { Navigate, Deliver };
+
+// One message, from either pump, to its window: a form with key preview sees a character
+// first; Escape and Return reach such a form before the dialog manager would take them.
+void dispatch(MSG& msg, DialogKeys keys) {
+  if (previewCharacter(msg)) return;
+  if (keys == DialogKeys::Navigate) {
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (root && widgetOf(root) && !previewBeforeDialogKeys(msg) && IsDialogMessageW(root, &msg)) return;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
 void createMessageWindow() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -124,11 +143,7 @@ void runMessageLoop(const std::function<bool()>& mainFormAlive) {
       startup_trace::mark("idle: the last message of start-up");
       idle = true;
     }
-    if (previewCharacter(msg)) continue;
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    if (root && widgetOf(root) && !previewBeforeDialogKeys(msg) && IsDialogMessageW(root, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    dispatch(msg, DialogKeys::Navigate);
   }
 }
 
@@ -139,16 +154,14 @@ void processMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the loop
       return;
     }
-    if (previewCharacter(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    dispatch(msg, DialogKeys::Deliver);
   }
 }
 
 void quit() { PostQuitMessage(0); }
 
 void bringApplicationToFront() {
-  if (Form* main = Application::instance().mainForm()) main->bringToFront();
+  if (Form* main = Application::instance().mainForm()) showInFront(nativeWindow(*main));
 }
 
 int screenDpi() {
@@ -199,7 +212,8 @@ void showPopupMenu(const std::vector<MenuItem*>& items, Point screen) {
     ++id;
   }
   HWND owner = messageWindow();
-  // Without the foreground the menu would not close when the user clicks elsewhere.
+  // Without the foreground the menu would not close when the user clicks elsewhere. (The
+  // hidden owner is made active, not shown: no window comes to the front.)
   SetForegroundWindow(owner);
   const UINT chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr);
   PostMessageW(owner, WM_NULL, 0, 0);

@@ -25,7 +25,7 @@ TEST(ProgressBar, PositionsOutsideTheRangeAreHeldAtTheNearerEnd) {
     bar.setRange(c.min, c.max);
     bar.setPosition(c.position);
     EXPECT_EQ(bar.position(), c.shown) << c.min << ".." << c.max << " at " << c.position;
-    EXPECT_EQ(bar.peer().position(), c.shown) << "the widget agrees";
+    EXPECT_EQ(bar.peer<fw::ProgressPeer>().position(), c.shown) << "the widget agrees";
   }
 }
 

@@ -76,6 +76,16 @@ TEST_F(GuideWindows, StartHiddenWithTheirCaptionsAndKeyPreview) {
   EXPECT_FALSE(form3->w_ayar.pictureDecoded());
 }
 
+// A window whose layout names no icon would show the main window's (the window class's); the
+// settings window's design gives it the application's icon.
+TEST_F(GuideWindows, EachWindowShowsTheIconItsDesignGivesIt) {
+  const struct {
+    const fw::Form* form;
+    const char* icon;
+  } cases[] = {{form1, "MAINICON"}, {form2, "GUIDEICON"}, {form3, "APPICON"}, {help, "APPICON"}};
+  for (const auto& c : cases) EXPECT_EQ(fw::headless::iconOf(*c.form), c.icon) << c.form->name();
+}
+
 TEST_F(GuideWindows, TheMainMenuShowsEachWindowInFront) {
   ASSERT_EQ(form1->menu(), &form1->MainMenu1) << "the menu bar is attached though declared after the property";
   const struct {

@@ -1,5 +1,5 @@
 // Platform services of the win32 backend that have no headless twin worth testing: the text
-// clipboard with its code-page conversion.
+// clipboard with its code-page conversion, and where a form's window is centred.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,15 +7,23 @@
 #include <string>
 
 #include "fw/application.h"
+#include "fw/form.h"
 #include "fw/platform.h"
 #include "fw/text.h"
+#include "fw/win32/native.h"
 #include "harness.h"
 
 namespace {
 
+// The tests of this file run in one process: the framework is initialised once.
+void initializeOnce() {
+  static const bool initialized = (fw::Application::instance().initialize(), true);
+  (void)initialized;
+}
+
 class Clipboard : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { fw::Application::instance().initialize(); }
+  static void SetUpTestSuite() { initializeOnce(); }
 };
 
 TEST_F(Clipboard, TurkishTextGoesOutAsUnicodeWhateverTheLocale) {
@@ -43,6 +51,32 @@ TEST_F(Clipboard, ForeignUnicodeComesBackWithQuestionMarks) {
   SetClipboardData(CF_UNICODETEXT, mem);
   CloseClipboard();
   EXPECT_EQ(fw::clipboard::text(), "a?\xE7");
+}
+
+// A form placed at the screen's centre is centred on the whole screen, as the layouts'
+// poScreenCenter means, not on the work area that a taskbar leaves. The work area is made
+// smaller than the screen here, so the two centres differ.
+TEST(FormWindow, ScreenCenterIsTheWholeScreensCentre) {
+  initializeOnce();
+  RECT savedWork{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &savedWork, 0));
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  RECT work{0, 0, screenWidth - 200, screenHeight - 100};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0));
+  RECT smaller{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &smaller, 0);
+  EXPECT_EQ(smaller.right, work.right) << "the work area did not change: the two centres would be one";
+  {
+    fw::Form form(nullptr);
+    form.setBounds(fw::Rect::fromSize(10, 10, 300, 200));
+    form.peer<fw::FormPeer>().centerOnScreen();
+    RECT r{};
+    GetWindowRect(fw::win32::nativeWindow(form), &r);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_NEAR((r.left + r.right) / 2, screenWidth / 2, 1) << r.left << ", " << r.top;
+    EXPECT_NEAR((r.top + r.bottom) / 2, screenHeight / 2, 1) << r.left << ", " << r.top;
+  }
+  SystemParametersInfoW(SPI_SETWORKAREA, 0, &savedWork, 0);
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ class WidgetPeer {
   virtual void setColor(std::uint32_t color) = 0;
   virtual void setHint(const std::string& hint, bool show) = 0;
   virtual Size measureText(const std::string& text) const = 0;
-  virtual void bringToFront() = 0;
+  virtual void bringToFront() = 0;  // the window this control lives in: restored, on top, active
   virtual void setFocus() = 0;
   virtual void invalidate() = 0;
   virtual void invalidateRect(const Rect& r) = 0;  // client coordinates
@@ -82,9 +82,6 @@ class WidgetPeer {
   virtual void setCursor(int cursor) = 0;            // a number registered with registerCursor
   virtual bool focused() const = 0;                  // has the keyboard focus
   virtual void setCapture(bool capture) = 0;         // all mouse input to this window, or let go
-  // Edits: the text's alignment. The platform's edit control reads it only when its window is
-  // created, so the window is created anew (text, font, colour, place and visibility kept).
-  virtual void setTextAlignment(TextAlign align) = 0;
   // Draws at once on the client area, outside the paint cycle (custom controls).
   virtual void paintNow(const std::function<void(Canvas&)>& draw) = 0;
 
@@ -102,25 +99,54 @@ class WidgetPeer {
   virtual void showCaret(bool show) = 0;
   virtual void setCaretPos(Point p) = 0;
 
-  // Kind-specific; other kinds ignore them.
-  virtual void setChecked(bool checked) = 0;
-  virtual bool checked() const = 0;
-  virtual void setRange(int min, int max) = 0;
-  virtual void setPosition(int position) = 0;
-  virtual void setSmooth(bool smooth) = 0;
-  virtual int position() const = 0;
-  virtual void setPicture(std::shared_ptr<const Bitmap> picture) = 0;
-  virtual void setMenu(const std::vector<MenuItem*>* items) = 0;  // forms: the menu bar
-  virtual void setIcon(const std::string& resource) = 0;          // forms
-  // Forms: the density the window is laid out at, which picks the size of its icons; set
-  // before the icon.
-  virtual void setDpi(int /*dpi*/) {}
-  virtual void centerOnScreen() = 0;                              // forms
-
   // Assistive technology (fw/accessible.h): an event about an element of the control's tree,
   // and a text to be read out at once, about an element. Backends without it ignore both.
   virtual void accessibleEvent(unsigned /*event*/, int /*element*/) {}
   virtual void announce(const std::string& /*text*/, int /*element*/) {}
+};
+
+// The calls that mean something to one kind of window only. The peer of that kind implements
+// its interface beside WidgetPeer; its control reaches it through Control::peer<P>().
+
+class CheckPeer {  // check boxes
+ public:
+  virtual ~CheckPeer() = default;
+  virtual void setChecked(bool checked) = 0;
+  virtual bool checked() const = 0;
+};
+
+class ProgressPeer {  // progress bars
+ public:
+  virtual ~ProgressPeer() = default;
+  virtual void setRange(int min, int max) = 0;
+  virtual void setPosition(int position) = 0;
+  virtual void setSmooth(bool smooth) = 0;
+  virtual int position() const = 0;
+};
+
+class PicturePeer {  // images
+ public:
+  virtual ~PicturePeer() = default;
+  virtual void setPicture(std::shared_ptr<const Bitmap> picture) = 0;
+};
+
+class EditPeer {  // single-line edits
+ public:
+  virtual ~EditPeer() = default;
+  // The platform's edit control reads the alignment only when its window is created, so the
+  // window is created anew (text, font, colour, place and visibility kept).
+  virtual void setTextAlignment(TextAlign align) = 0;
+};
+
+class FormPeer {  // top-level windows
+ public:
+  virtual ~FormPeer() = default;
+  virtual void setMenu(const std::vector<MenuItem*>* items) = 0;  // the menu bar; null: none
+  // The density the window is laid out at, which picks the size of its icons; set before the
+  // icon.
+  virtual void setDpi(int dpi) = 0;
+  virtual void setIcon(const std::string& resource) = 0;
+  virtual void centerOnScreen() = 0;  // on the whole screen, not the part the taskbar leaves
 };
 
 // A text in a font: its advance width, the font's cell height (ascent and descent), its

@@ -53,6 +53,12 @@ class Control : public Component {
   Control* parent() const { return parent_; }
   const std::vector<Control*>& children() const { return children_; }
   WidgetPeer& peer() const { return *peer_; }
+  // The peer's interface for this control's kind (fw/backend.h); a kind that has none is a
+  // programming error, caught as std::bad_cast.
+  template <class P>
+  P& peer() const {
+    return dynamic_cast<P&>(*peer_);
+  }
 
   Rect bounds() const { return bounds_; }
   void setBounds(const Rect& r);

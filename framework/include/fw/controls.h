@@ -20,8 +20,8 @@ class Label : public Control {
 class CheckBox : public Control {
  public:
   CheckBox(Component* owner, Control* parent);
-  bool checked() const { return peer().checked(); }
-  void setChecked(bool c) { peer().setChecked(c); }
+  bool checked() const { return peer<CheckPeer>().checked(); }
+  void setChecked(bool c) { peer<CheckPeer>().setChecked(c); }
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
   // A box is never narrower than its mark and its text: at the end of loading and at every
   // density it widens when its font outgrew the layout's width.

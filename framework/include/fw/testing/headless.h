@@ -51,6 +51,8 @@ int cursorOf(const Control& control);
 // The background colour last set on a control's window, and an edit's text alignment.
 std::uint32_t colorOf(const Control& control);
 TextAlign textAlignmentOf(const Control& control);
+// The icon resource a form's window shows; empty when the layout gave it none.
+std::string iconOf(const Form& form);
 // What a control drew outside the paint cycle since the last call, on a white surface of its
 // client size; nothing when it drew nothing.
 std::optional<RasterCanvas> takeDrawnNow(const Control& control);

@@ -1,0 +1,37 @@
+// A form and the screen's density: the window moved to a screen of another density
+// (WM_DPICHANGED), and its icons made at the density it is laid out at.
+#include "form_widget.h"
+
+#include "fw/form.h"
+
+namespace fw::win32 {
+
+// Sent to a window aware of each screen's density when it moves to a screen of another
+// density: the new density, and the rectangle the window should take there.
+void FormWidget::densityChanged(int dpi, const RECT& suggested) {
+  static_cast<Form&>(control_).handleDpiChanged(dpi, {suggested.left, suggested.top, suggested.right, suggested.bottom});
+}
+
+void FormWidget::setIcon(const std::string& resource) {
+  const std::wstring name = wide(resource);
+  const int small = smallIconSize(dpi_), big = 2 * small;
+  bigIcon_.reset(loadIconAtSize(name.c_str(), big));
+  smallIcon_.reset(loadIconAtSize(name.c_str(), small));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+}
+
+HICON loadIconAtSize(const wchar_t* name, int size) {
+  // Common controls 6 (Vista on) scale an icon down from its next bigger image.
+  using ScaleDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto scaleDown = [] {
+    HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+    return comctl ? reinterpret_cast<ScaleDown>(reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")))
+                  : nullptr;
+  }();
+  HICON icon = nullptr;
+  if (scaleDown && SUCCEEDED(scaleDown(instance(), name, size, size, &icon)) && icon) return icon;
+  return static_cast<HICON>(LoadImageW(instance(), name, IMAGE_ICON, size, size, 0));
+}
+
+}  // namespace fw::win32

@@ -1,0 +1,41 @@
+// A top-level window: what only forms do. Messages and focus in form_widget.cpp; the density
+// (WM_DPICHANGED, icons at a density) in form_density.cpp.
+#pragma once
+
+#include <vector>
+
+#include "widget.h"
+
+namespace fw::win32 {
+
+class FormWidget final : public Win32Widget, public FormPeer {
+ public:
+  explicit FormWidget(Control& control);
+  ~FormWidget() override { SetMenu(hwnd(), nullptr); }
+
+  void setVisible(bool visible) override { ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE); }
+  // FormPeer
+  void setMenu(const std::vector<MenuItem*>* items) override;
+  void setDpi(int dpi) override { dpi_ = dpi; }
+  void setIcon(const std::string& resource) override;
+  void centerOnScreen() override;
+
+  LRESULT windowMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void menuCommand(WORD id) override;
+  void childWindowReplaced(HWND old, HWND now) override {
+    if (lastFocus_ == old) lastFocus_ = now;
+  }
+  bool restoreFocus(WPARAM wp);
+  // form_density.cpp: the window moved to a screen of another density.
+  void densityChanged(int dpi, const RECT& suggested);
+
+  UniqueMenu menu_;
+  std::vector<MenuItem*> menuItems_;
+  UniqueIcon bigIcon_, smallIcon_;
+  HWND lastFocus_ = nullptr;  // the control that had the focus when the window went inactive
+  int dpi_ = 96;              // the density the window is laid out at
+};
+
+}  // namespace fw::win32

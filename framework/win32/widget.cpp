@@ -1,0 +1,297 @@
+// What every kind of native window shares: text, bounds, fonts, colours, hints, scroll bars,
+// caret, and the messages all kinds handle alike (commonMessage).
+#include "widget.h"
+
+#include <windowsx.h>
+
+#include <stdexcept>
+
+#include "fw/application.h"
+#include "gdi_canvas.h"
+
+namespace fw::win32 {
+namespace {
+
+constexpr wchar_t kPeerProp[] = L"Zelvora.Peer";
+// The component's name as a global atom, so that another program (the tests) can find a
+// control by name.
+constexpr wchar_t kNameProp[] = L"Zelvora.Name";
+
+}  // namespace
+
+Win32Widget* widgetOf(HWND hwnd) { return hwnd ? static_cast<Win32Widget*>(GetPropW(hwnd, kPeerProp)) : nullptr; }
+
+void Win32Widget::createChild(const wchar_t* windowClass, DWORD style, DWORD exStyle) {
+  createWindow(windowClass, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, exStyle, 0, 0);
+  SetWindowSubclass(hwnd(), childSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void Win32Widget::createWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, int x, int y) {
+  HWND parentWindow = parent_ ? parent_->hwnd() : nullptr;
+  hwnd_.reset(CreateWindowExW(exStyle, windowClass, L"", style, x, y, 0, 0, parentWindow, nullptr, instance(), this));
+  if (!hwnd_) throw std::runtime_error("the window could not be created (error " + std::to_string(GetLastError()) + ")");
+  SetPropW(hwnd(), kPeerProp, this);
+}
+
+Win32Widget::~Win32Widget() {
+  accessible_.reset();  // clients holding our objects are cut off before the window goes
+  if (ATOM atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd_.get(), kNameProp)))) {
+    RemovePropW(hwnd_.get(), kNameProp);
+    GlobalDeleteAtom(atom);
+  }
+  RemovePropW(hwnd_.get(), kPeerProp);
+  if (parent_) RemoveWindowSubclass(hwnd_.get(), childSubclass, 0);
+}
+
+void Win32Widget::setName(const std::string& name) {
+  if (ATOM old = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd(), kNameProp)))) GlobalDeleteAtom(old);
+  const ATOM atom = GlobalAddAtomW(wide(name).c_str());
+  SetPropW(hwnd(), kNameProp, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
+}
+
+void Win32Widget::setText(const std::string& text) { SetWindowTextW(hwnd(), wide(text).c_str()); }
+
+std::wstring Win32Widget::windowText() const {
+  const int length = GetWindowTextLengthW(hwnd());
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  buffer.resize(static_cast<size_t>(GetWindowTextW(hwnd(), buffer.data(), length + 1)));
+  return buffer;
+}
+
+void Win32Widget::setBounds(const Rect& r) {
+  SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Rect Win32Widget::bounds() const {
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  if (parent_ && GetParent(hwnd())) MapWindowPoints(HWND_DESKTOP, GetParent(hwnd()), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+Size Win32Widget::clientSize() const {
+  RECT r;
+  GetClientRect(hwnd(), &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void Win32Widget::setClientSize(Size s) {
+  RECT r{0, 0, s.width, s.height};
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
+  AdjustWindowRectEx(&r, style, GetMenu(hwnd()) != nullptr, exStyle);
+  SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Widget::setFont(const Font& font) {
+  // A control takes its parent's font when created and again with each inherited change, and
+  // the colour lives outside the font handle: only a different face makes a new font.
+  const bool sameFace =
+      hfont_ && Font{font.name, font.height, font.bold, font.italic, font.underline, font.charset, font_.color} == font_;
+  const bool recolored = font.color != font_.color;
+  font_ = font;
+  if (sameFace) {
+    if (recolored) InvalidateRect(hwnd(), nullptr, TRUE);
+    return;
+  }
+  GdiObject<HFONT> created = createFont(font);
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(created.get()), TRUE);
+  hfont_ = std::move(created);  // the old font is freed only after the window let go of it
+}
+
+void Win32Widget::setColor(std::uint32_t color) {
+  color_ = color;
+  background_.reset(isSystemColor(color) ? nullptr : CreateSolidBrush(toColorRef(color)));
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Win32Widget::setHint(const std::string& hint, bool show) {
+  removeHintTool();
+  hint_ = wide(hint);
+  showHint_ = show;
+  addHintTool();
+}
+
+Size Win32Widget::measureText(const std::string& text) const {
+  WindowDC dc(hwnd());
+  ScopedSelect select(dc.get(), hfont_.get() ? static_cast<HGDIOBJ>(hfont_.get()) : GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW tm;
+  GetTextMetricsW(dc.get(), &tm);
+  const std::wstring w = wide(text);
+  SIZE size{0, 0};
+  if (!w.empty()) GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size);
+  return {size.cx, tm.tmHeight};
+}
+
+void Win32Widget::invalidateRect(const Rect& r) {
+  RECT rc{r.left, r.top, r.right, r.bottom};
+  InvalidateRect(hwnd(), &rc, FALSE);
+}
+
+void Win32Widget::setCapture(bool capture) {
+  if (capture) {
+    SetCapture(hwnd());
+  } else if (GetCapture() == hwnd()) {
+    ReleaseCapture();
+  }
+}
+
+void Win32Widget::paintNow(const std::function<void(Canvas&)>& draw) {
+  WindowDC dc(hwnd());
+  GdiCanvas canvas(dc.get());
+  draw(canvas);
+}
+
+void Win32Widget::setScrollRange(ScrollBar bar, int max, int position) {
+  SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_POS, 0, max, 0, position, 0};
+  SetScrollInfo(hwnd(), barCode(bar), &si, TRUE);
+}
+
+void Win32Widget::setScrollPosition(ScrollBar bar, int position) {
+  SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, position, 0};
+  SetScrollInfo(hwnd(), barCode(bar), &si, TRUE);
+}
+
+ScrollInfo Win32Widget::scrollInfo(ScrollBar bar) const {
+  SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(hwnd(), barCode(bar), &si);
+  const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+  return {(style & (bar == ScrollBar::Horizontal ? WS_HSCROLL : WS_VSCROLL)) != 0, si.nMin, si.nMax, si.nPos};
+}
+
+void Win32Widget::announce(const std::string& text, int element) {
+  win32::announce(hwnd(), control_, accessible_, text, element);
+}
+
+bool Win32Widget::handleMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
+  return inputMessage(msg, wp, lp, result) || kindMessage(msg, wp, lp, result) || commonMessage(msg, wp, lp, result);
+}
+
+bool Win32Widget::commonMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (lp == 0 && HIWORD(wp) == 0) {
+        menuCommand(LOWORD(wp));
+      } else if (Win32Widget* child = widgetOf(reinterpret_cast<HWND>(lp))) {
+        child->notified(HIWORD(wp));
+      }
+      result = 0;
+      return true;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+      if (Win32Widget* child = widgetOf(reinterpret_cast<HWND>(lp))) {
+        if (HBRUSH brush = child->paintColors(msg, reinterpret_cast<HDC>(wp))) {
+          result = reinterpret_cast<LRESULT>(brush);
+          return true;
+        }
+      }
+      return false;
+    case WM_CLOSE:
+      // Controls live as long as their component: never destroyed by a message. (Forms
+      // handle their close before this.)
+      result = 0;
+      return true;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wp) != hwnd()) return false;
+      control_.handleContextMenu({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+      result = 0;
+      return true;
+    case WM_SIZE:
+      control_.handleResize();
+      return false;
+    case WM_GETOBJECT:
+      return answerGetObject(hwnd(), control_, accessible_, wp, lp, result);
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) != hwnd() || LOWORD(lp) != HTCLIENT || cursor_ == 0) return false;
+      if (HCURSOR c = cursorHandle(cursor_)) {
+        SetCursor(c);
+        result = TRUE;
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+Win32Widget& Win32Widget::formWidget() {
+  Win32Widget* w = this;
+  while (w->parent_) w = w->parent_;
+  return *w;
+}
+
+HBRUSH Win32Widget::backgroundBrush() const {
+  return background_ ? background_.get() : systemBrush(isSystemColor(color_) ? color_ : clBtnFace);
+}
+
+// The nearest window up the chain that paints a background of its own; group boxes show
+// through to it.
+const Win32Widget& Win32Widget::backgroundOwner() const {
+  const Win32Widget* p = parent_ ? parent_ : this;
+  while (p->showsParentBackground() && p->parent_ && !p->background_) p = p->parent_;
+  return *p;
+}
+
+// Labels and boxes are drawn on their parent's background, in their font's colour; an edit
+// keeps the system's colours unless it has its own background.
+HBRUSH Win32Widget::paintColors(UINT msg, HDC dc) {
+  if (msg == WM_CTLCOLOREDIT) return nullptr;
+  SetTextColor(dc, toColorRef(font_.color));
+  SetBkMode(dc, TRANSPARENT);
+  const Win32Widget& owner = backgroundOwner();
+  SetBkColor(dc, toColorRef(owner.color_));
+  return owner.backgroundBrush();
+}
+
+void Win32Widget::removeHintTool() {
+  Win32Widget& form = formWidget();
+  if (&form == this || !form.tooltip_) return;
+  TOOLINFOW ti = hintTool(form);
+  SendMessageW(form.tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void Win32Widget::addHintTool() {
+  Win32Widget& form = formWidget();
+  if (&form == this || !showHint_ || hint_.empty()) return;
+  TOOLINFOW ti = hintTool(form);
+  ti.lpszText = hint_.data();
+  SendMessageW(form.tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+TOOLINFOW Win32Widget::hintTool(const Win32Widget& form) const {
+  TOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = form.hwnd();
+  ti.uId = reinterpret_cast<UINT_PTR>(hwnd());
+  return ti;
+}
+
+HWND Win32Widget::tooltip() {
+  if (!tooltip_) {
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                   instance(), nullptr));
+  }
+  return tooltip_.get();
+}
+
+void Win32Widget::replaceWindow(UniqueWindow created, bool visible) {
+  HWND old = hwnd();
+  const bool hadFocus = GetFocus() == old;
+  removeHintTool();
+  HANDLE name = RemovePropW(old, kNameProp);
+  RemovePropW(old, kPeerProp);
+  RemoveWindowSubclass(old, childSubclass, 0);
+  UniqueWindow previous = std::exchange(hwnd_, std::move(created));
+  if (name) SetPropW(hwnd(), kNameProp, name);
+  SetPropW(hwnd(), kPeerProp, this);
+  SetWindowSubclass(hwnd(), childSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowPos(hwnd(), old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : 0));
+  if (hadFocus) SetFocus(hwnd());
+  formWidget().childWindowReplaced(old, hwnd());
+  addHintTool();
+}
+
+}  // namespace fw::win32

@@ -1,0 +1,161 @@
+// The base of every native window the framework makes: what all kinds share (text, bounds,
+// fonts, colours, hints, scroll bars, caret) and the hooks by which a kind's class in
+// *_widget.cpp changes its behaviour. Messages enter in widgets.cpp; input is cracked in input.cpp.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "accessible.h"
+#include "fw/backend.h"
+#include "fw/control.h"
+#include "fw/win32/handles.h"
+#include "internal.h"
+
+namespace fw::win32 {
+
+class Win32Widget : public WidgetPeer {
+ public:
+  ~Win32Widget() override;
+
+  HWND hwnd() const { return hwnd_.get(); }
+  Control& control() const { return control_; }
+
+  // WidgetPeer
+  void setName(const std::string& name) override;
+  void setText(const std::string& text) override;
+  std::string text() const override { return narrow(windowText()); }
+  void setBounds(const Rect& r) override;
+  Rect bounds() const override;
+  Size clientSize() const override;
+  void setClientSize(Size s) override;
+  void setVisible(bool visible) override { ShowWindow(hwnd(), visible ? SW_SHOWNA : SW_HIDE); }
+  bool visible() const override { return IsWindowVisible(hwnd()) != FALSE; }
+  void setEnabled(bool enabled) override { EnableWindow(hwnd(), enabled); }
+  void setFont(const Font& font) override;
+  void setColor(std::uint32_t color) override;
+  void setHint(const std::string& hint, bool show) override;
+  Size measureText(const std::string& text) const override;
+  void bringToFront() override { showInFront(GetAncestor(hwnd(), GA_ROOT)); }
+  void setFocus() override { SetFocus(hwnd()); }
+  void invalidate() override { InvalidateRect(hwnd(), nullptr, TRUE); }
+  void invalidateRect(const Rect& r) override;
+  void update() override { UpdateWindow(hwnd()); }
+  void setCursor(int cursor) override { cursor_ = cursor; }
+  bool focused() const override { return GetFocus() == hwnd(); }
+  void setCapture(bool capture) override;
+  void paintNow(const std::function<void(Canvas&)>& draw) override;
+  void showScrollBar(ScrollBar bar, bool show) override { ShowScrollBar(hwnd(), barCode(bar), show); }
+  void setScrollRange(ScrollBar bar, int max, int position) override;
+  void setScrollPosition(ScrollBar bar, int position) override;
+  ScrollInfo scrollInfo(ScrollBar bar) const override;
+  void createCaret(Size size) override { CreateCaret(hwnd(), nullptr, size.width, size.height); }
+  void destroyCaret() override { DestroyCaret(); }
+  void showCaret(bool show) override { show ? ShowCaret(hwnd()) : HideCaret(hwnd()); }
+  void setCaretPos(Point p) override { SetCaretPos(p.x, p.y); }
+  void accessibleEvent(unsigned event, int element) override { raiseAccessibleEvent(hwnd(), event, element); }
+  void announce(const std::string& text, int element) override;
+  IAccessible* accessibleRoot() { return win32::accessibleRoot(hwnd(), control_, accessible_); }
+
+  // Messages, as widgets.cpp hands them on. A window of the framework's own classes (forms,
+  // images, custom controls) gets every message here; the result goes back to the system.
+  virtual LRESULT windowMessage(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd(), msg, wp, lp); }
+  // The framework's handling of a message (a child's, through its subclass, before the
+  // window's own procedure): input first, then the kind's messages, then those all kinds
+  // share. True when handled, with the result; a handler may rewrite wp (a key or character)
+  // for the window's own handling.
+  bool handleMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result);
+  // The dialog manager asks which keys the control keeps from it; `standard` is the window
+  // class's own answer, `message` the key message in question (null when none). input.cpp.
+  LRESULT dialogCode(LRESULT standard, const MSG* message) const;
+  // Controls that handle the keyboard themselves: the custom ones and edits.
+  virtual bool takesKeys() const { return false; }
+  // The brush of the background this window paints: its colour's.
+  HBRUSH backgroundBrush() const;
+
+ protected:
+  Win32Widget(Control& control, Win32Widget* parent) : control_(control), parent_(parent) {}
+  // Made by the kind's constructor. A child gets WS_CHILD, WS_VISIBLE and WS_CLIPSIBLINGS
+  // besides `style`, and the subclass that brings its messages to subclassMessage.
+  void createChild(const wchar_t* windowClass, DWORD style, DWORD exStyle = 0);
+  void createWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, int x, int y);
+  // The kind's own messages, before those all kinds share.
+  virtual bool kindMessage(UINT /*msg*/, WPARAM& /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
+  // A notification from this control's window to its parent (WM_COMMAND's code).
+  virtual void notified(WORD /*code*/) {}
+  // The colours a child asks its parent for before it paints; null leaves them to the system.
+  virtual HBRUSH paintColors(UINT msg, HDC dc);
+  // Group boxes paint no background of their own: they show their parent's.
+  virtual bool showsParentBackground() const { return false; }
+  // The dialog manager gives Return to the focused control (custom controls).
+  virtual bool keepsReturn() const { return false; }
+  // Forms: a child's window was replaced by a new one (focus memory).
+  virtual void childWindowReplaced(HWND /*old*/, HWND /*now*/) {}
+  // WM_COMMAND from a menu (forms).
+  virtual void menuCommand(WORD /*id*/) {}
+
+  std::wstring windowText() const;
+  Win32Widget& formWidget();
+  const Win32Widget& backgroundOwner() const;
+  // Tooltips know a control by its window: registered by hint, moved when the window is.
+  void removeHintTool();
+  void addHintTool();
+  // Puts `created` in the place of this widget's window, keeping what the framework and other
+  // programs know it by (edits re-created with another style), shown when `visible`.
+  void replaceWindow(UniqueWindow created, bool visible);
+  static int barCode(ScrollBar bar) { return bar == ScrollBar::Horizontal ? SB_HORZ : SB_VERT; }
+
+  Control& control_;
+  Win32Widget* parent_;
+  UniqueWindow hwnd_;
+  GdiObject<HFONT> hfont_;
+  GdiObject<HBRUSH> background_;
+  Font font_;
+  Color color_ = clBtnFace;
+  bool recreating_ = false;  // the window is being replaced: its messages are no events
+
+ private:
+  // Messages every kind handles alike: notifications from children, colours, context menu,
+  // resize, cursor, accessibility.
+  bool commonMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result);
+  // input.cpp: keyboard, mouse, wheel, scroll bars and focus, handed to the control. True when
+  // the control took the message, which then goes no further.
+  bool inputMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result);
+  bool keyDown(WPARAM& wp, LRESULT& result);
+  bool character(WPARAM& wp, LRESULT& result);
+  bool wheel(WPARAM wp, LPARAM lp, LRESULT& result);
+  void scrolled(ScrollBar bar, WPARAM wp);
+  int scrollMessagePosition(ScrollBar bar, int code, WORD carried) const;
+
+  TOOLINFOW hintTool(const Win32Widget& form) const;
+  HWND tooltip();
+
+  UniqueWindow tooltip_;  // forms: the tooltips of their controls' hints
+  std::wstring hint_;
+  bool showHint_ = false;
+  int cursor_ = 0;
+  AccessibleServerPtr accessible_;  // made on a client's first request
+};
+
+// One class per kind, each in its own file; the factory in widgets.cpp picks by kind.
+std::unique_ptr<Win32Widget> makeFormWidget(Control& control);                                // form_widget.cpp
+std::unique_ptr<Win32Widget> makeEditWidget(Control& control, Win32Widget* parent, const WidgetStyle& style);  // edit_widget.cpp
+std::unique_ptr<Win32Widget> makeStatusBarWidget(Control& control, Win32Widget* parent);     // status_bar_widget.cpp
+std::unique_ptr<Win32Widget> makeImageWidget(Control& control, Win32Widget* parent);         // image_widget.cpp
+std::unique_ptr<Win32Widget> makeCustomWidget(Control& control, Win32Widget* parent, const WidgetStyle& style);  // custom_widget.cpp
+// system_widgets.cpp: labels, check boxes, buttons, group boxes, progress bars, memos.
+std::unique_ptr<Win32Widget> makeSystemWidget(WidgetKind kind, Control& control, Win32Widget* parent,
+                                              const WidgetStyle& style);
+
+// Window classes and properties (widgets.cpp).
+extern const wchar_t kFormClass[];
+extern const wchar_t kImageClass[];
+extern const wchar_t kCustomClass[];
+HCURSOR cursorHandle(int number);
+// Brings a child's messages to its widget's handleMessage.
+LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref);
+
+}  // namespace fw::win32
