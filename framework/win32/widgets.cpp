@@ -269,6 +269,7 @@ class Win32Widget final : public WidgetPeer {
     SetMenu(hwnd(), menu_.get());
   }
   void setDpi(int dpi) override { dpi_ = dpi; }
+  int windowDpi() const override { return win32::windowDpi(hwnd()); }
   void setIcon(const std::string& resource) override {
     const std::wstring name = wide(resource);
     const int small = smallIconSize(dpi_), big = 2 * small;
@@ -421,6 +422,20 @@ class Win32Widget final : public WidgetPeer {
       case WM_ACTIVATE:
         if (restoreFocus(wp)) return 0;
         break;
+      case kGetDpiScaledSize: {
+        // Asked before WM_DPICHANGED: the size the window wants at the new density, so that the
+        // suggested rectangle is the layout's own there and not the frame scaled in proportion.
+        const int to = static_cast<int>(wp);
+        const Form& form = static_cast<Form&>(control_);
+        SIZE frame;
+        if (const std::optional<Size> designed = form.designedFrameAt(to)) {
+          frame = {designed->width, designed->height};
+        } else if (!frameSizeAtDpi(hwnd(), form.clientSizeAt(to), to, frame)) {
+          break;  // Windows scales the frame in proportion
+        }
+        *reinterpret_cast<SIZE*>(lp) = frame;
+        return TRUE;
+      }
       case WM_DPICHANGED: {
         // Sent to a window aware of each screen's density when it moves to a screen of another
         // density: the new density, and the rectangle the window should take there.

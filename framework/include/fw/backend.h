@@ -115,6 +115,9 @@ class WidgetPeer {
   // Forms: the density the window is laid out at, which picks the size of its icons; set
   // before the icon.
   virtual void setDpi(int /*dpi*/) {}
+  // Forms: the density of the screen the window is on, as the platform gives it to this
+  // window (0: not known).
+  virtual int windowDpi() const { return 0; }
   virtual void centerOnScreen() = 0;                              // forms
 
   // Assistive technology (fw/accessible.h): an event about an element of the control's tree,
