@@ -79,9 +79,20 @@ void Form::setMenu(MainMenu* menu) {
 void Form::setPosition(FormPosition p) { position_ = p; }
 
 void Form::setClientSize(Size s) {
-  designClient_ = s;
   peer().setClientSize(s);
   setBoundsQuietly(peer().bounds());
+}
+
+std::optional<Size> Form::designedFrameAt(int dpi) const {
+  const int w = designWidth(), h = designHeight();
+  if (w == kNoDesign || h == kNoDesign) return std::nullopt;
+  if (Size{scaleToDpi(w, dpi_), scaleToDpi(h, dpi_)} != Size{width(), height()}) return std::nullopt;
+  return Size{scaleToDpi(w, dpi), scaleToDpi(h, dpi)};
+}
+
+Size Form::clientSizeAt(int dpi) const {
+  const Size now = clientSize();
+  return {rescale(now.width, designClient_.width, dpi_, dpi), rescale(now.height, designClient_.height, dpi_, dpi)};
 }
 
 void Form::close() {
@@ -118,6 +129,7 @@ void forEachImage(const Control& root, Visit visit) {
 }  // namespace
 
 void Form::handleShown() {
+  adoptScreenDensity();
   // Pictures are decoded when their window is shown, not at start-up.
   forEachImage(*this, [](Image& image) { image.ensurePicture(); });
   if (onShow) onShow(*this);
@@ -133,8 +145,10 @@ void Form::handleHidden() {
 void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
   const std::string& k = p.key;
   if (k == "ClientWidth") {
+    designClient_.width = ctx.integer(p);
     setClientSize({ctx.scaled(p), clientSize().height});
   } else if (k == "ClientHeight") {
+    designClient_.height = ctx.integer(p);
     setClientSize({clientSize().width, ctx.scaled(p)});
   } else if (k == "Position") {
     setPosition(ctx.choice<FormPosition>(p, {{"poDesigned", FormPosition::Designed},
@@ -181,6 +195,27 @@ void Form::handleDpiChanged(int newDpi, const Rect& suggested) {
     setBoundsQuietly(peer().bounds());
   }
   realign();
+}
+
+void Form::adoptScreenDensity() {
+  const int screenDpi = peer<FormPeer>().windowDpi();
+  if (screenDpi <= 0 || screenDpi == dpi_) return;
+  // As the platform would suggest for a move there: the size the window wants at that
+  // density, the frame in proportion, the corner kept.
+  const Rect frame = bounds();
+  const std::optional<Size> designed = designedFrameAt(screenDpi);
+  const Size client = clientSize(), wanted = clientSizeAt(screenDpi);
+  const Size size = designed ? *designed
+                             : Size{wanted.width + mulDiv(frame.width() - client.width, screenDpi, dpi_),
+                                    wanted.height + mulDiv(frame.height() - client.height, screenDpi, dpi_)};
+  handleDpiChanged(screenDpi, Rect::fromSize(frame.left, frame.top, size.width, size.height));
+  if (!designed && !autoSize() && clientSize() != wanted) setClientSize(wanted);
+  // A centred window stays centred where it is, on the screen it was placed on.
+  if (position_ == FormPosition::ScreenCenter) {
+    const Rect now = bounds();
+    setBoundsQuietly(Rect::fromSize(frame.left + (frame.width() - now.width()) / 2,
+                                    frame.top + (frame.height() - now.height()) / 2, now.width(), now.height()));
+  }
 }
 
 void Form::loaded() {

@@ -27,6 +27,11 @@ namespace {
 struct State {
   Size screen{1280, 1024};
   int dpi = 114;
+  struct Screen {
+    Rect area;
+    int dpi;
+  };
+  std::vector<Screen> otherScreens;
   std::string resourceDir = ZELVORA_RESOURCE_DIR;
   unsigned long long now = 0;
   struct TimerEntry {
@@ -125,15 +130,24 @@ namespace headless {
 void setScreen(Size size, int dpi) {
   state().screen = size;
   state().dpi = dpi;
+  state().otherScreens.clear();
+}
+
+void addScreen(Rect area, int dpi) { state().otherScreens.push_back({area, dpi}); }
+
+int dpiAt(Point p) {
+  for (const auto& screen : state().otherScreens)
+    if (screen.area.contains(p)) return screen.dpi;
+  return state().dpi;
 }
 
 void setResourceDir(const std::string& dir) { state().resourceDir = dir; }
 
 void moveToDpi(Form& form, int dpi) {
-  // The platform suggests the window's rectangle scaled about its top-left corner.
+  // Headless windows have no frame: the size the window asks for is the whole rectangle.
   const Rect b = form.bounds();
-  const int old = form.dpi();
-  const Rect suggested = Rect::fromSize(b.left, b.top, mulDiv(b.width(), dpi, old), mulDiv(b.height(), dpi, old));
+  const Size wanted = form.designedFrameAt(dpi).value_or(form.clientSizeAt(dpi));
+  const Rect suggested = Rect::fromSize(b.left, b.top, wanted.width, wanted.height);
   Application::guard([&] { form.handleDpiChanged(dpi, suggested); });
 }
 

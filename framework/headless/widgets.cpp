@@ -117,6 +117,7 @@ class FormWidget final : public Widget, public FormPeer {
   explicit FormWidget(Control& control) : Widget(control, 0) {}
   void setMenu(const std::vector<MenuItem*>*) override {}
   void setDpi(int) override {}
+  int windowDpi() const override { return headless::dpiAt({bounds_.left, bounds_.top}); }
   void setIcon(const std::string& resource) override { icon_ = resource; }
   void centerOnScreen() override {
     const Size s = backend::screenSize();

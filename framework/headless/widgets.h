@@ -13,6 +13,9 @@
 
 namespace fw::headless {
 
+// The density of the screen a point lies on (the test-set screens of backend.cpp).
+int dpiAt(Point p);
+
 class Widget : public WidgetPeer {
  public:
   Widget(Control& control, int clientEdge) : control_(control), edge_(clientEdge) {}

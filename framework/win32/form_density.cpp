@@ -1,5 +1,6 @@
-// A form and the screen's density: the window moved to a screen of another density
-// (WM_DPICHANGED), and its icons made at the density it is laid out at.
+// A form and the screen's density: the size it wants on a screen of another density
+// (WM_GETDPISCALEDSIZE), the move there (WM_DPICHANGED), the density of the screen it is on,
+// and its icons made at the density it is laid out at.
 #include "form_widget.h"
 
 #include "fw/form.h"
@@ -8,6 +9,17 @@ namespace fw::win32 {
 
 // Sent to a window aware of each screen's density when it moves to a screen of another
 // density: the new density, and the rectangle the window should take there.
+int FormWidget::windowDpi() const { return win32::windowDpi(hwnd()); }
+
+bool FormWidget::sizeAtDensity(int dpi, SIZE& frame) const {
+  const Form& form = static_cast<const Form&>(control_);
+  if (const std::optional<Size> designed = form.designedFrameAt(dpi)) {
+    frame = {designed->width, designed->height};
+    return true;
+  }
+  return frameSizeAtDpi(hwnd(), form.clientSizeAt(dpi), dpi, frame);
+}
+
 void FormWidget::densityChanged(int dpi, const RECT& suggested) {
   static_cast<Form&>(control_).handleDpiChanged(dpi, {suggested.left, suggested.top, suggested.right, suggested.bottom});
 }

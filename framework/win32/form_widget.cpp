@@ -47,6 +47,11 @@ LRESULT FormWidget::windowMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       if (restoreFocus(wp)) return 0;
       break;
+    case kGetDpiScaledSize:
+      // Asked before WM_DPICHANGED, so that the suggested rectangle is the layout's own size
+      // there and not the frame scaled in proportion.
+      if (sizeAtDensity(static_cast<int>(wp), *reinterpret_cast<SIZE*>(lp))) return TRUE;
+      break;
     case WM_DPICHANGED:
       densityChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;

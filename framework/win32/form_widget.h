@@ -1,5 +1,5 @@
 // A top-level window: what only forms do. Messages and focus in form_widget.cpp; the density
-// (WM_DPICHANGED, icons at a density) in form_density.cpp.
+// (WM_GETDPISCALEDSIZE, WM_DPICHANGED, icons at a density) in form_density.cpp.
 #pragma once
 
 #include <vector>
@@ -17,6 +17,7 @@ class FormWidget final : public Win32Widget, public FormPeer {
   // FormPeer
   void setMenu(const std::vector<MenuItem*>* items) override;
   void setDpi(int dpi) override { dpi_ = dpi; }
+  int windowDpi() const override;
   void setIcon(const std::string& resource) override;
   void centerOnScreen() override;
 
@@ -30,6 +31,9 @@ class FormWidget final : public Win32Widget, public FormPeer {
   bool restoreFocus(WPARAM wp);
   // form_density.cpp: the window moved to a screen of another density.
   void densityChanged(int dpi, const RECT& suggested);
+  // form_density.cpp: the frame size the window wants at a density; false leaves the
+  // proportional size to Windows.
+  bool sizeAtDensity(int dpi, SIZE& frame) const;
 
   UniqueMenu menu_;
   std::vector<MenuItem*> menuItems_;

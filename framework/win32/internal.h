@@ -32,5 +32,14 @@ HBRUSH systemBrush(Color c);
 // none of that size (smoother than the nearest image stretched).
 HICON loadIconAtSize(const wchar_t* name, int size);
 COLORREF toColorRef(Color c);
+// Sent before WM_DPICHANGED by Windows 10 1703 and later; its headers name it only for
+// programs that require that version.
+inline constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
+// The density of the screen a window is on, as Windows gives it to this window; 0 where
+// Windows cannot say (before Windows 10), where every window has the system's density.
+int windowDpi(HWND hwnd);
+// The frame size around a client size at a density, for the window's styles and menu bar;
+// false where Windows cannot compute it for another density than the system's.
+bool frameSizeAtDpi(HWND hwnd, Size client, int dpi, SIZE& frame);
 
 }  // namespace fw::win32

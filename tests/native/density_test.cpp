@@ -13,6 +13,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "fw/application.h"
+#include "fw/layout.h"
 #include "fw/testing/headless.h"
 #include "fw/scale.h"
 #include "fw/text.h"
@@ -178,15 +179,62 @@ TEST_F(Density, AWindowMovedToAnotherDensityIsLaidOutAsIfMadeThereAndComesBack) 
   EXPECT_EQ(form1->left(), frame.left) << "the suggested rectangle's corner";
   EXPECT_EQ(form1->top(), frame.top);
   expectTextsFit();
-  // The main window fits its content; the others take the suggested rectangle, whose size
-  // may round another way than the layout's own.
-  EXPECT_EQ(snapshot(*form1), made[0]);
+  // Each window asked for its own size there, so each is as if made there.
+  for (size_t i = 0; i < forms.size(); ++i) EXPECT_EQ(snapshot(*forms[i]), made[i]) << forms[i]->name();
   EXPECT_EQ(g.CurrentCol(), 3);
   EXPECT_EQ(g.CurrentRow(), 1);
 
   for (fw::Form* f : forms) hl::moveToDpi(*f, 96);
   for (size_t i = 0; i < forms.size(); ++i) EXPECT_EQ(snapshot(*forms[i]), before[i]) << forms[i]->name();
   EXPECT_EQ(form1->bounds(), frame);
+}
+
+TEST_F(Density, AWindowFirstShownOnAScreenOfAnotherDensityIsLaidOutThere) {
+  // The help window, centred where it is shown; the guide and settings windows place
+  // themselves on the first screen each time.
+  const auto help = [&] { return forms[3]; };
+  open(192);
+  help()->show();
+  const std::string made = snapshot(*help());
+  fw::Application::instance().terminate();
+
+  // Made at the system's density, then placed on the second screen before it is shown: no
+  // move tells it, so showing it must.
+  open(96);
+  const fw::Rect second = fw::Rect::fromSize(1920, 0, 3840, 2160);
+  hl::addScreen(second, 192);
+  const std::string before = snapshot(*help());
+  help()->setBounds(fw::Rect::fromSize(2400, 400, help()->width(), help()->height()));
+  const fw::Point centre{2400 + help()->width() / 2, 400 + help()->height() / 2};
+  help()->show();
+  EXPECT_EQ(help()->dpi(), 192);
+  EXPECT_EQ(snapshot(*help()), made);
+  EXPECT_NEAR(help()->left() + help()->width() / 2, centre.x, 1) << "still centred where it was placed";
+  EXPECT_NEAR(help()->top() + help()->height() / 2, centre.y, 1);
+  EXPECT_EQ(form1->dpi(), 96) << "a window on the first screen keeps its density";
+
+  help()->hide();
+  hl::moveToDpi(*help(), 96);
+  EXPECT_EQ(snapshot(*help()), before) << "and it comes back as it was";
+}
+
+TEST_F(Density, AWindowKeepsItsLayoutsSizeAcrossMovesThroughEveryDensity) {
+  hl::setScreen({1920, 1440}, 96);
+  fw::Form form(nullptr);
+  fw::LoadContext ctx{"test", 96, &form};
+  // An odd size, so that a frame scaled in proportion would round away from the layout's.
+  const fw::LayoutNode layout = fw::parseLayout("object F: TForm\n  ClientWidth = 401\n  ClientHeight = 233\nend\n", "test");
+  for (const fw::LayoutProperty& p : layout.properties) form.applyProperty(p, ctx);
+  form.show();
+  for (int dpi : {120, 144, 168, 192, 114, 96}) {
+    SCOPED_TRACE(dpi);
+    hl::moveToDpi(form, dpi);
+    EXPECT_EQ(form.clientSize(), (fw::Size{fw::scaleToDpi(401, dpi), fw::scaleToDpi(233, dpi)}));
+  }
+  // A size the user gave keeps its proportion instead.
+  form.setClientSize({500, 300});
+  hl::moveToDpi(form, 192);
+  EXPECT_EQ(form.clientSize(), (fw::Size{1000, 600}));
 }
 
 TEST_F(Density, AnOpenEditorStaysOverItsCellAcrossAMove) {

@@ -361,8 +361,8 @@ TEST_F(CellGridOnWine, DraggingTheThumbOfAVeryTallGridReachesTheLastRow) {
 }  // namespace
 
 // A window moved to a screen of twice the density, told as Windows tells a window aware of
-// each screen's density (Wine does not send the message itself): it takes the suggested
-// rectangle, the list's rows and columns grow with their fonts, the open editor stays over
+// each screen's density (Wine does not send the messages itself): asked first, it wants its
+// layout's size there; it takes the suggested rectangle, the list's rows and columns grow with their fonts, the open editor stays over
 // its cell; moved back, everything is as it was.
 TEST_F(CellGridOnWine, AMoveToAScreenOfAnotherDensityLaysTheListOutThere) {
   for (int i = 1; i <= 3; ++i) addCall(i, u8"İş yeri");
@@ -397,7 +397,15 @@ TEST_F(CellGridOnWine, AMoveToAScreenOfAnotherDensityLaysTheListOutThere) {
     SCOPED_TRACE(to);
     RECT now;
     GetWindowRect(frame, &now);
+    // Windows first asks the size the window wants there. Wine's frame measure for another
+    // density differs from the frame it draws, so the rectangle suggested here stays the
+    // window's own in proportion, as older Windows suggests it.
     const int from = form->dpi();
+    SIZE wanted{};
+    ASSERT_TRUE(SendMessageW(frame, 0x02E4 /* WM_GETDPISCALEDSIZE */, to, reinterpret_cast<LPARAM>(&wanted)))
+        << "the window says its size at the new density";
+    EXPECT_GT(wanted.cx, fw::mulDiv(this->client().right, to, from) - 1) << "a frame around the scaled client";
+    EXPECT_GT(wanted.cy, fw::mulDiv(this->client().bottom, to, from) - 1);
     RECT suggested{now.left, now.top, now.left + MulDiv(now.right - now.left, to, from),
                    now.top + MulDiv(now.bottom - now.top, to, from)};
     SendMessageW(frame, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));

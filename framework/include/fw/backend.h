@@ -145,6 +145,9 @@ class FormPeer {  // top-level windows
   // The density the window is laid out at, which picks the size of its icons; set before the
   // icon.
   virtual void setDpi(int dpi) = 0;
+  // The density of the screen the window is on, as the platform gives it to this window
+  // (0: not known).
+  virtual int windowDpi() const = 0;
   virtual void setIcon(const std::string& resource) = 0;
   virtual void centerOnScreen() = 0;  // on the whole screen, not the part the taskbar leaves
 };

@@ -185,6 +185,7 @@ class Control : public Component {
   // The design height of the control's own font, for a font a control sets itself.
   void setDesignFontHeight(int h) { designFontHeight_ = h; }
   int designWidth() const { return designWidth_; }
+  int designHeight() const { return designHeight_; }
   // Sizes the control to its content (labels); called when automatic sizing is on.
   virtual void fitToContent() {}
   // The control's font changed (set, or taken over from the parent).

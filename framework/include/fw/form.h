@@ -2,9 +2,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "fw/control.h"
+#include "fw/scale.h"
 
 namespace fw {
 
@@ -31,9 +33,16 @@ class Form : public Control {
   void setMenu(MainMenu* menu);
   FormPosition position() const { return position_; }
   void setPosition(FormPosition p);
-  Size designClientSize() const { return designClient_; }
   void setClientSize(Size s);
   int dpi() const override { return dpi_; }
+  // The client size the window wants at `dpi`: its layout's size as read at that density
+  // while the window still has it, else its present size in proportion. The platform asks
+  // before it suggests a rectangle for a move to another density, so that a window which
+  // moves there and back comes back exactly.
+  Size clientSizeAt(int dpi) const;
+  // The same for a window whose layout gives its frame's size (Width, Height) and which still
+  // has it: that size as read at `dpi`. Empty otherwise, and the client size decides.
+  std::optional<Size> designedFrameAt(int dpi) const;
   // The window moved to a screen of another density (or the screen's density changed): the
   // window takes the suggested rectangle (screen coordinates of its frame) and everything in
   // it is laid out again at the new density. An auto-sized window then fits its content,
@@ -60,10 +69,13 @@ class Form : public Control {
 
  private:
   void loadChildren(const LayoutNode& node, Control* parent, LoadContext& ctx);
+  // A window is laid out at the system's density when made; the screen it is first shown on
+  // may have another, and no move tells it so.
+  void adoptScreenDensity();
 
   MainMenu* menu_ = nullptr;
   FormPosition position_ = FormPosition::Designed;
-  Size designClient_;
+  Size designClient_{kNoDesign, kNoDesign};  // the layout's client size, in design pixels
   bool keyPreview_ = false;
   bool closed_ = false;
   int dpi_ = 114;

@@ -17,11 +17,14 @@ class Form;
 
 namespace fw::headless {
 
+// The primary screen, from the origin; it drops any second screen.
 void setScreen(Size size, int dpi);
+// A second screen of its own density: a window whose top-left corner lies in `area` is on it.
+void addScreen(Rect area, int dpi);
 void setResourceDir(const std::string& dir);
 // Moves a form's window to a screen of another density, as the platform tells a window that
-// is aware of each screen's density: the new density and a suggested rectangle, the window's
-// own scaled about its top-left corner.
+// is aware of each screen's density: it asks the window the client size it wants there, then
+// gives it the new density and a suggested rectangle of that size at its top-left corner.
 void moveToDpi(Form& form, int dpi);
 // Advances the virtual clock, running the timers that fall due, in order.
 void advanceTime(unsigned ms);
