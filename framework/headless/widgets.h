@@ -1,5 +1,5 @@
 // The in-memory peers' common record, shared by the peer classes (widgets.cpp) and the test
-// controls that drive and inspect them (inspect.cpp).
+// controls that drive and read them (test_access.cpp).
 #pragma once
 
 #include <optional>
@@ -63,7 +63,7 @@ class Widget : public WidgetPeer {
   static Widget*& focusedWidget();
   static Widget*& capturedWidget();
 
-  // What tests read back (inspect.cpp).
+  // What tests read back (test_access.cpp).
   std::uint32_t color_ = clWindow;
   std::vector<AccessibleEvent> accessibleEvents_;
   std::vector<Announcement> announcements_;
