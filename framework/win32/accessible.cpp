@@ -12,6 +12,7 @@
 #include "fw/application.h"
 #include "fw/win32/com_ptr.h"
 #include "fw/text.h"
+#include "internal.h"
 
 namespace fw::win32 {
 
@@ -21,10 +22,8 @@ const Oleacc& oleacc() {
   static const Oleacc functions = [] {
     Oleacc f;
     if (HMODULE dll = LoadLibraryW(L"oleacc.dll")) {
-      f.lresultFromObject = reinterpret_cast<decltype(f.lresultFromObject)>(
-          reinterpret_cast<void*>(GetProcAddress(dll, "LresultFromObject")));
-      f.createStdAccessibleObject = reinterpret_cast<decltype(f.createStdAccessibleObject)>(
-          reinterpret_cast<void*>(GetProcAddress(dll, "CreateStdAccessibleObject")));
+      f.lresultFromObject = systemFunction<decltype(f.lresultFromObject)>(dll, "LresultFromObject");
+      f.createStdAccessibleObject = systemFunction<decltype(f.createStdAccessibleObject)>(dll, "CreateStdAccessibleObject");
     }
     return f;
   }();
@@ -60,11 +59,9 @@ const UiaNotifications& systemUia() {
   static const UiaNotifications functions = [] {
     UiaNotifications f;
     if (HMODULE dll = LoadLibraryW(L"uiautomationcore.dll")) {
-      auto find = [dll](const char* name) { return reinterpret_cast<void*>(GetProcAddress(dll, name)); };
-      f.clientsAreListening = reinterpret_cast<decltype(f.clientsAreListening)>(find("UiaClientsAreListening"));
-      f.providerFromIAccessible =
-          reinterpret_cast<decltype(f.providerFromIAccessible)>(find("UiaProviderFromIAccessible"));
-      f.raiseNotification = reinterpret_cast<decltype(f.raiseNotification)>(find("UiaRaiseNotificationEvent"));
+      f.clientsAreListening = systemFunction<decltype(f.clientsAreListening)>(dll, "UiaClientsAreListening");
+      f.providerFromIAccessible = systemFunction<decltype(f.providerFromIAccessible)>(dll, "UiaProviderFromIAccessible");
+      f.raiseNotification = systemFunction<decltype(f.raiseNotification)>(dll, "UiaRaiseNotificationEvent");
     }
     return f;
   }();

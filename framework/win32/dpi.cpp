@@ -4,25 +4,15 @@
 
 namespace fw::win32 {
 
-namespace {
-
-template <class Function>
-Function user32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
-}
-
-}  // namespace
-
 int windowDpi(HWND hwnd) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = user32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+  static const auto getDpiForWindow = systemFunction<GetDpiForWindowFunction>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
   return getDpiForWindow ? static_cast<int>(getDpiForWindow(hwnd)) : 0;
 }
 
 bool frameSizeAtDpi(HWND hwnd, Size client, int dpi, SIZE& frame) {
   using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust = user32Function<AdjustForDpiFunction>("AdjustWindowRectExForDpi");
+  static const auto adjust = systemFunction<AdjustForDpiFunction>(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
   if (!adjust) return false;
   RECT r{0, 0, client.width, client.height};
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));

@@ -36,11 +36,7 @@ void FormWidget::setIcon(const std::string& resource) {
 HICON loadIconAtSize(const wchar_t* name, int size) {
   // Common controls 6 (Vista on) scale an icon down from its next bigger image.
   using ScaleDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-  static const auto scaleDown = [] {
-    HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
-    return comctl ? reinterpret_cast<ScaleDown>(reinterpret_cast<void*>(GetProcAddress(comctl, "LoadIconWithScaleDown")))
-                  : nullptr;
-  }();
+  static const auto scaleDown = systemFunction<ScaleDown>(GetModuleHandleW(L"comctl32.dll"), "LoadIconWithScaleDown");
   HICON icon = nullptr;
   if (scaleDown && SUCCEEDED(scaleDown(instance(), name, size, size, &icon)) && icon) return icon;
   return static_cast<HICON>(LoadImageW(instance(), name, IMAGE_ICON, size, size, 0));

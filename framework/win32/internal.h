@@ -32,6 +32,12 @@ HBRUSH systemBrush(Color c);
 // none of that size (smoother than the nearest image stretched).
 HICON loadIconAtSize(const wchar_t* name, int size);
 COLORREF toColorRef(Color c);
+// A function of a system DLL that older Windows may lack, looked up at run time; null when the
+// module or the function is missing.
+template <class Function>
+Function systemFunction(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
 // Sent before WM_DPICHANGED by Windows 10 1703 and later; its headers name it only for
 // programs that require that version.
 inline constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE

@@ -146,9 +146,7 @@ void restore(Window window) { ShowWindow(toHwnd(window), SW_RESTORE); }
 unsigned registerWindowMessage(const std::string& name) { return RegisterWindowMessageW(wide(name).c_str()); }
 
 unsigned commonControlsVersion() {
-  HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
-  auto get = comctl ? reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")))
-                    : nullptr;
+  const auto get = win32::systemFunction<DLLGETVERSIONPROC>(GetModuleHandleW(L"comctl32.dll"), "DllGetVersion");
   if (!get) return 0;
   DLLVERSIONINFO info{};
   info.cbSize = sizeof(info);
