@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws the program's pictures, icons and cursors into resources/.
+"""Draws the program's pictures, icons and cursors into resources/, and the installer's pictures
+into packaging/wizard/.
 
 Everything here is the source of those files: run `tools/art/regenerate` after a change and
 commit the script and its output together. The output is the same on every run (fixed fonts
@@ -14,6 +15,7 @@ from PIL import Image, ImageDraw, ImageFont
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 OUT = os.path.join(ROOT, "resources")
+WIZARD_OUT = os.path.join(ROOT, "packaging", "wizard")
 
 DEJAVU = "/usr/share/fonts/truetype/dejavu/"
 LIBERATION = "/usr/share/fonts/truetype/liberation/"
@@ -431,6 +433,53 @@ def write_icons():
     write_icon_file("guide.ico", [image_paletted(guide_art(), 16)])
 
 
+# ---------------------------------------------------------------------------------------------
+# The installer's welcome and finish pages: a tall panel at their left with the program's mark.
+# The panel is 109 x 193 dialog units, 164 x 314 pixels at 100 %; the installer picks the file
+# drawn for the screen's density, so the mark is never enlarged from a smaller picture.
+
+WIZARD_SCALES = (100, 125, 150, 175, 200)
+
+
+def wizard_art(percent):
+    width, height = round(164 * percent / 100), round(314 * percent / 100)
+    mark = round(96 * percent / 100)
+    # Drawn four times as large and reduced, so that curves are smooth at every size.
+    scale = 4
+    big_w, big_h = width * scale, height * scale
+    img = Image.new("RGB", (big_w, big_h))
+    top, bottom = (30, 112, 204), (9, 46, 104)
+    d = ImageDraw.Draw(img)
+    for y in range(big_h):
+        t = y / (big_h - 1)
+        d.line((0, y, big_w, y), fill=tuple(round(a + (b - a) * t) for a, b in zip(top, bottom)))
+    cx, cy = big_w / 2, round(height * 0.36) * scale
+    # Rings spreading from the mark, as a ringing telephone's are drawn.
+    for i, r in enumerate((0.40, 0.52, 0.64)):
+        radius = big_w * r
+        fade = 0.22 - 0.06 * i
+        colour = tuple(round(c + (255 - c) * fade) for c in top)
+        d.ellipse((cx - radius, cy - radius, cx + radius, cy + radius), outline=colour,
+                  width=3 * scale * percent // 100)
+    # A white plate under the mark, with a soft shadow.
+    half = mark * scale * 0.58
+    drop = mark * scale * 0.05
+    d.rounded_rectangle((cx - half, cy - half + drop, cx + half, cy + half + drop), radius=half * 0.4,
+                        fill=tuple(round(c * 0.7) for c in top))
+    d.rounded_rectangle((cx - half, cy - half, cx + half, cy + half), radius=half * 0.4, fill=(255, 255, 255))
+    img = img.resize((width, height), Image.LANCZOS)
+    # The mark itself at its own pixel size, drawn by the same code as the program's icon.
+    art = app_art(mark)
+    img.paste(art, (width // 2 - mark // 2, round(height * 0.36) - mark // 2), art)
+    return img
+
+
+def write_wizard_pictures():
+    os.makedirs(WIZARD_OUT, exist_ok=True)
+    for percent in WIZARD_SCALES:
+        wizard_art(percent).save(os.path.join(WIZARD_OUT, "welcome-%d.bmp" % percent), "BMP")
+
+
 # Monochrome 32 x 32 cursors: each is a set of black and of white cells; the rest is clear.
 def outlined(inside):
     """The cells around a shape, 8-connected: its outline."""
@@ -480,6 +529,7 @@ def main():
     draw_settings()
     write_icons()
     write_cursors()
+    write_wizard_pictures()
 
 
 if __name__ == "__main__":
