@@ -280,6 +280,8 @@ Section "!$(SecProgramName)" SecProgram
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "CreatedUninstallParent" $R0
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "CreatedProgramsFolder" $createdProgramsDir
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "AllUsers" $allUsers
+  ; The pages write the language only when they are shown; a silent upgrade keeps it too.
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallerLanguage" $LANGUAGE
   ; The choices below say 1 when their section runs; an upgrade reads them back.
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "Simulator" 0
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "DesktopShortcut" 0
