@@ -8,11 +8,15 @@
 //   release_probe read-only DIR      DIR cannot be written to
 //   release_probe refuse EXE UNINSTALLER
 //       with EXE running, the silent uninstaller gives up, exit code 2, and EXE stays.
+//   release_probe started EXE
+//       EXE was started by someone else (the logon): its main window appears, the simulator's
+//       demonstration call reaches its counter, and it closes cleanly.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "fw/win32/handles.h"
 #include "harness.h"
 
 namespace {
@@ -58,6 +62,56 @@ int run(const std::wstring& exe, const std::wstring& tool) {
   return close(program);
 }
 
+std::wstring imageOf(DWORD pid) {
+  const fw::win32::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  wchar_t path[MAX_PATH];
+  DWORD size = MAX_PATH;
+  if (!process || !QueryFullProcessImageNameW(process.get(), 0, path, &size)) return L"";
+  return {path, size};
+}
+
+// The main window of a copy of EXE that someone else started: a shown top-level window of that
+// file's process holding the call counter.
+struct StartedSearch {
+  const std::wstring* exe;
+  HWND found;
+};
+BOOL CALLBACK findStarted(HWND hwnd, LPARAM lp) {  // a plain function: 32-bit lambdas are not stdcall
+  auto* s = reinterpret_cast<StartedSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (IsWindowVisible(hwnd) && harness::Program::control(hwnd, L"Label5") &&
+      CompareStringOrdinal(imageOf(pid).c_str(), -1, s->exe->c_str(), -1, TRUE) == CSTR_EQUAL) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int started(const std::wstring& exe) {
+  StartedSearch search{&exe, nullptr};
+  harness::waitFor([&] {
+    EnumWindows(findStarted, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  }, std::chrono::seconds(60));
+  if (!search.found) return fail("no main window of " + harness::utf8(exe) + " appeared");
+  HWND main = search.found;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(main, &pid);
+  auto text = [&](const wchar_t* name) { return harness::windowText(harness::Program::control(main, name)); };
+  if (!harness::waitFor([&] { return text(L"Label9") == kConnected && _wtoi(text(L"Label5").c_str()) > 0; },
+                        std::chrono::seconds(30)))
+    return fail("no demonstration call: status " + harness::utf8(text(L"Label9")) + ", counter " +
+                harness::utf8(text(L"Label5")));
+  std::printf("started at logon, connected, the demonstration call listed\n");
+  const fw::win32::UniqueKernelHandle process(
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  DWORD code = STILL_ACTIVE;
+  if (process && WaitForSingleObject(process.get(), 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &code);
+  return code == 0 ? 0 : fail("the program ended with " + std::to_string(code));
+}
+
 int readOnly(const std::wstring& dir) {
   const std::wstring probe = dir + L"\\probe.tmp";
   HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -99,6 +153,7 @@ int wmain(int argc, wchar_t** argv) {
   if (verb == L"run" && (argc == 3 || argc == 4)) return run(argv[2], argc == 4 ? argv[3] : L"");
   if (verb == L"read-only" && argc == 3) return readOnly(argv[2]);
   if (verb == L"refuse" && argc == 4) return refuse(argv[2], argv[3]);
-  std::fprintf(stderr, "usage: release_probe run EXE [KORVANSIM_EXE] | read-only DIR | refuse EXE UNINSTALLER\n");
+  if (verb == L"started" && argc == 3) return started(argv[2]);
+  std::fprintf(stderr, "usage: release_probe run EXE [KORVANSIM_EXE] | read-only DIR | refuse EXE UNINSTALLER | started EXE\n");
   return 2;
 }
