@@ -128,7 +128,7 @@ LangString UnConfirmSubtitle ${LANG_TURKISH} "${PRODUCT_NAME} bilgisayarınızda
 LangString UnConfirmSubtitle ${LANG_ENGLISH} "Remove ${PRODUCT_NAME} from your computer."
 LangString UnConfirmTop ${LANG_TURKISH} "${PRODUCT_NAME} aşağıdaki klasörden kaldırılacak. Kaldırmayı başlatmak için Kaldır'a basın."
 LangString UnConfirmTop ${LANG_ENGLISH} "${PRODUCT_NAME} will be uninstalled from the following folder. Click Uninstall to start the uninstallation."
-LangString UnConfirmLocation ${LANG_TURKISH} "Kaldırılacak klasör:"
+LangString UnConfirmLocation ${LANG_TURKISH} "Klasör:"
 LangString UnConfirmLocation ${LANG_ENGLISH} "Uninstalling from:"
 
 ; Uninstaller: files being removed.
