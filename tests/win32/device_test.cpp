@@ -115,4 +115,57 @@ TEST_F(WithSimulatedDevice, CallsFillTheListCounterClipboardAndBalloon) {
   EXPECT_EQ(program_->waitForExit(), 0u);
 }
 
+// The same program against a control as exacting as framework-made ones: each strict switch
+// alone, then all of them together.
+class WithStrictDevice : public harness::SimulatedDeviceTest, public ::testing::WithParamInterface<const wchar_t*> {
+ protected:
+  WithStrictDevice() : SimulatedDeviceTest(L"strict-device-journal.txt") {}
+};
+
+TEST_P(WithStrictDevice, StartsTakesCallsAndLevelsFollowsThePlugAndStopsOnClose) {
+  SetEnvironmentVariableW(L"KORVANSIM_STRICT", GetParam());
+  startConnected();
+  SendMessageW(program_->control(L"BipBox"), BM_CLICK, 0, 0);
+  ASSERT_EQ(sim(L"call 2 \"0532 111 22 33\""), 0u);
+  ASSERT_EQ(sim(L"call 4 0212"), 0u);
+  EXPECT_TRUE(counterReaches(L"2"));
+  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0212"; })) << harness::utf8(harness::clipboardText());
+  ASSERT_EQ(sim(L"levels 3 4 5 6"), 0u);
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label4") == L"6"; }));
+  EXPECT_EQ(text(L"Label1"), L"3");
+
+  ASSERT_EQ(sim(L"unplug"), 0u);
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kNoDevice; }));
+  ASSERT_EQ(sim(L"plug"), 0u);
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kConnected; }));
+
+  PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program_->waitForExit(), 0u);
+  const auto journal = lines(readFile(journal_));
+  ASSERT_FALSE(journal.empty());
+  EXPECT_EQ(journal.back(), "test_stop");
+}
+
+INSTANTIATE_TEST_SUITE_P(Switches, WithStrictDevice,
+                         ::testing::Values(L"sitefirst", L"initfirst", L"worker", L"usermode", L"dispatchonly",
+                                           L"sitefirst,initfirst,worker,usermode,dispatchonly"));
+
+// A failing step shows only the start-up texts; the debugger output says which step and why.
+TEST_F(WithSimulatedDevice, AFailedStartIsToldToTheDebuggerOutputOnly) {
+  harness::DebugOutput debug;
+  ASSERT_TRUE(debug.listening());
+  SetEnvironmentVariableW(L"KORVANSIM_FAIL_ALL", L"1");
+  start();
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label22") == L"Dosyalar eksik."; })) << harness::utf8(text(L"Label22"));
+  const auto said = [&] {
+    for (const auto& line : debug.linesOf(program_->pid())) {
+      if (line.find("ExecuteCommand(test) failed (0x80004005)") != std::string::npos) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(harness::waitFor(said, std::chrono::seconds(5)));
+  PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program_->waitForExit(), 0u);
+}
+
 }  // namespace

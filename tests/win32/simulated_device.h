@@ -47,7 +47,8 @@ class SimulatedDeviceTest : public ::testing::Test {
     SetEnvironmentVariableW(L"KORVANSIM_DEMO", L"off");
   }
   void TearDown() override {
-    for (const wchar_t* name : {L"KORVANSIM_JOURNAL", L"KORVANSIM_FAIL_ALL", L"KORVANSIM_EARLY_EVENTS", L"KORVANSIM_DEMO"})
+    for (const wchar_t* name : {L"KORVANSIM_JOURNAL", L"KORVANSIM_FAIL_ALL", L"KORVANSIM_EARLY_EVENTS", L"KORVANSIM_DEMO",
+                               L"KORVANSIM_STRICT"})
       SetEnvironmentVariableW(name, nullptr);
   }
 
