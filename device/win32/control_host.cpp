@@ -307,7 +307,12 @@ void ControlHost::advise() {
   if (!relay_) fail("creating the event relay window", HRESULT_FROM_WIN32(GetLastError()));
   sink_ = ComPtr<EventSink>::adopt(new EventSink(options_.events, options_.onEvent, relay_.get()));
   SetWindowLongPtrW(relay_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sink_.get()));
-  check(point_->Advise(sink_.get(), &cookie_), "IConnectionPoint::Advise");
+  hr = point_->Advise(sink_.get(), &cookie_);
+  if (FAILED(hr) && options_.eventsRequired) fail("IConnectionPoint::Advise", hr);
+  if (FAILED(hr)) {
+    trace("IConnectionPoint::Advise", hr);
+    cookie_ = 0;
+  }
 }
 
 // The reverse of the set-up: no more events, out of place, closed without saving, the site

@@ -39,6 +39,8 @@ class ControlHost {
     RECT position;       // where its window goes, in the owner's client pixels; empty: its own size
     Ambients ambients;
     EventHandler onEvent;
+    // A control that refuses the event sink fails to start; else it is used without events.
+    bool eventsRequired = true;
   };
 
   // Throws DeviceError, after undoing what was done, when a step fails.

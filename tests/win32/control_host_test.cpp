@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <wmp.h>
+#include <wmpids.h>
 
 #include <gtest/gtest.h>
 
@@ -532,6 +534,117 @@ TEST_F(ControlHostTest, EventsFromAnotherThreadReachTheHandlerOnThisThreadInOrde
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   EXPECT_EQ(received_.size(), kCount + 1u);
+}
+
+// ---- controls this project did not write: Wine's own ----
+
+// {0E59F1D5-1FBE-11D0-8FF2-00A0D10038BC}: the script control (msscript.ocx).
+constexpr CLSID kScriptControl = {0x0E59F1D5, 0x1FBE, 0x11D0, {0x8F, 0xF2, 0x00, 0xA0, 0xD1, 0x00, 0x38, 0xBC}};
+// {8B167D60-8605-11D0-ABCB-00A0C90FFFC0}: its events (Error, Timeout).
+constexpr IID kScriptControlEvents = {0x8B167D60, 0x8605, 0x11D0, {0xAB, 0xCB, 0x00, 0xA0, 0xC9, 0x0F, 0xFF, 0xC0}};
+// {6BF52A52-394A-11D3-B153-00C04F79FAA6}: the media player (wmp.dll).
+constexpr CLSID kMediaPlayer = {0x6BF52A52, 0x394A, 0x11D3, {0xB1, 0x53, 0x00, 0xC0, 0x4F, 0x79, 0xFA, 0xA6}};
+// {6BF52A51-394A-11D3-B153-00C04F79FAA6}: its events.
+constexpr IID kMediaPlayerEvents = {0x6BF52A51, 0x394A, 0x11D3, {0xB1, 0x53, 0x00, 0xC0, 0x4F, 0x79, 0xFA, 0xA6}};
+
+// The object is let go by everyone once the host and the test's own pointer are gone.
+void expectReleasedAfter(std::unique_ptr<ControlHost> host) {
+  IUnknown* object = host->object().get();
+  object->AddRef();
+  host.reset();
+  EXPECT_EQ(object->Release(), 0u) << "a reference was kept";
+}
+
+HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* argument, VARIANT* result) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  const HRESULT found = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(found)) return found;
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS params{argument, flags == DISPATCH_PROPERTYPUT ? &put : nullptr, argument ? 1u : 0u,
+                    flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
+}
+
+// A second of silence, 8 kHz 8-bit mono: something for the player to open.
+std::wstring silentWave() {
+  wchar_t directory[MAX_PATH];
+  GetTempPathW(MAX_PATH, directory);
+  const std::wstring path = std::wstring(directory) + L"control_host_test.wav";
+  constexpr DWORD kSamples = 8000;
+  std::vector<unsigned char> file(44 + kSamples, 0x80);
+  const auto put = [&](size_t at, DWORD value, size_t size) { memcpy(&file[at], &value, size); };
+  memcpy(&file[0], "RIFF", 4);
+  put(4, 36 + kSamples, 4);
+  memcpy(&file[8], "WAVEfmt ", 8);
+  put(16, 16, 4);
+  put(20, 1, 2);  // PCM
+  put(22, 1, 2);
+  put(24, kSamples, 4);
+  put(28, kSamples, 4);
+  put(32, 1, 2);
+  put(34, 8, 2);
+  memcpy(&file[36], "data", 4);
+  put(40, kSamples, 4);
+  fw::win32::UniqueKernelHandle out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  if (out.get() == INVALID_HANDLE_VALUE || !WriteFile(out.get(), file.data(), static_cast<DWORD>(file.size()), &written, nullptr)) {
+    ADD_FAILURE() << "cannot write " << harness::utf8(path);
+  }
+  if (out.get() == INVALID_HANDLE_VALUE) out.release();
+  return path;
+}
+
+// The script control has no window of its own and, under Wine, no events (its connection point
+// refuses sinks); it is created, initialised, sited and runs script through our container.
+TEST_F(ControlHostTest, HostsWinesScriptControl) {
+  auto options = this->options(kScriptControl, kScriptControlEvents);
+  options.eventsRequired = false;
+  auto host = ControlHost::create(std::move(options));
+  ComPtr<IDispatch> script;
+  ASSERT_EQ(host->object().queryInterface(IID_IDispatch, script), S_OK);
+  VARIANT language;
+  V_VT(&language) = VT_BSTR;
+  V_BSTR(&language) = SysAllocString(L"JScript");
+  ASSERT_EQ(invokeByName(script.get(), L"Language", DISPATCH_PROPERTYPUT, &language, nullptr), S_OK);
+  VariantClear(&language);
+  VARIANT expression, result;
+  V_VT(&expression) = VT_BSTR;
+  V_BSTR(&expression) = SysAllocString(L"6*7");
+  VariantInit(&result);
+  ASSERT_EQ(invokeByName(script.get(), L"Eval", DISPATCH_METHOD, &expression, &result), S_OK);
+  VariantClear(&expression);
+  ASSERT_EQ(VariantChangeType(&result, &result, 0, VT_I4), S_OK);
+  EXPECT_EQ(V_I4(&result), 42);
+  script.reset();
+  expectReleasedAfter(std::move(host));
+}
+
+// The media player is a windowed control: it is activated in place as a child of our window,
+// and opening a file raises its state events, which reach us on this thread.
+TEST_F(ControlHostTest, HostsWinesMediaPlayer) {
+  auto host = ControlHost::create(options(kMediaPlayer, kMediaPlayerEvents));
+  ASSERT_NE(host->window(), nullptr);
+  EXPECT_EQ(GetAncestor(host->window(), GA_PARENT), owner_.get());
+  ComPtr<IWMPCore> player;
+  ASSERT_EQ(host->object().queryInterface(__uuidof(IWMPCore), player), S_OK);
+  ComPtr<IWMPSettings> settings;
+  ASSERT_EQ(player->get_settings(settings.put()), S_OK);
+  settings->put_autoStart(VARIANT_FALSE);  // opening is enough: nothing needs to play
+  settings.reset();
+  fw::win32::Bstr url(std::u16string(reinterpret_cast<const char16_t*>(silentWave().c_str())));
+  ASSERT_EQ(player->put_URL(url.get()), S_OK);
+  const auto stateEvent = [&] {
+    for (const Received& r : received_) {
+      if (r.id == DISPID_WMPCOREEVENT_OPENSTATECHANGE || r.id == DISPID_WMPCOREEVENT_PLAYSTATECHANGE) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(harness::waitFor(stateEvent, std::chrono::seconds(5)));
+  for (const Received& r : received_) EXPECT_EQ(r.thread, GetCurrentThreadId());
+  player->close();
+  player.reset();
+  expectReleasedAfter(std::move(host));
 }
 
 }  // namespace
