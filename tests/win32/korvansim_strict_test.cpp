@@ -6,46 +6,6 @@
 namespace korvansim_testing {
 namespace {
 
-// A client site that answers the ambient user mode, and nothing else.
-class AmbientSite final : public IOleClientSite, public IDispatch, public fw::win32::RefCounted<AmbientSite> {
- public:
-  explicit AmbientSite(bool userMode) : userMode_(userMode) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
-      *object = static_cast<IOleClientSite*>(this);
-    } else if (riid == IID_IDispatch) {
-      *object = static_cast<IDispatch*>(this);
-    } else {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return release(); }
-  HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
-  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                   UINT*) override {
-    if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
-    V_VT(result) = VT_BOOL;
-    V_BOOL(result) = userMode_ ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-  }
-
- private:
-  bool userMode_;
-};
-
 // A control made with the switches given; the switches are read when it is created.
 ComPtr<IUnknown> strictControl(const wchar_t* switches) {
   SetEnvironmentVariableW(L"KORVANSIM_STRICT", switches);
@@ -99,8 +59,8 @@ TEST(KorvanSimStrict, SiteFirstRefusesInitialisationWithoutASite) {
   ASSERT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
   EXPECT_TRUE(status & OLEMISC_SETCLIENTSITEFIRST);
   EXPECT_EQ(persist->InitNew(), E_UNEXPECTED);
-  ComPtr<AmbientSite> site;
-  site.Attach(new AmbientSite(true));
+  ComPtr<FakeSite> site;
+  site.Attach(new FakeSite(nullptr, true));
   ASSERT_EQ(object->SetClientSite(site.Get()), S_OK);
   EXPECT_EQ(persist->InitNew(), S_OK);
   ASSERT_EQ(object->SetClientSite(nullptr), S_OK);
@@ -117,8 +77,8 @@ TEST(KorvanSimStrict, UserModeIsObeyed) {
     const auto control = strictControl(L"usermode");
     const auto object = as<IOleObject>(control, IID_IOleObject);
     const auto korvan = as<korvan::IKorvan>(control, korvan::kInterfaceId);
-    ComPtr<AmbientSite> site;
-    site.Attach(new AmbientSite(c.userMode));
+    ComPtr<FakeSite> site;
+    site.Attach(new FakeSite(nullptr, true, c.userMode));
     ASSERT_EQ(object->SetClientSite(site.Get()), S_OK);
     EXPECT_EQ(korvan->StartMonitoring(), S_OK);
     const auto log = request({L"log"}).reply;
