@@ -125,7 +125,9 @@ class KorvanHost final : public TKorvan {
   // proxy is registered); otherwise the two methods are looked up by name.
   void bindMethods() {
     const auto& object = host_->object();
-    if (SUCCEEDED(object.queryInterface(korvan::kInterfaceId, table_))) return;
+    const HRESULT hr = object.queryInterface(korvan::kInterfaceId, table_);
+    if (SUCCEEDED(hr)) return;
+    trace("QueryInterface(IKorvan), calling by name instead,", hr);
     check(object.queryInterface(IID_IDispatch, late_), "QueryInterface(IKorvan or IDispatch)");
     startId_ = dispatchId(L"StartMonitoring");
     executeId_ = dispatchId(L"ExecuteCommand");

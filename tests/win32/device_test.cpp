@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <vector>
@@ -167,5 +168,84 @@ TEST_F(WithSimulatedDevice, AFailedStartIsToldToTheDebuggerOutputOnly) {
   PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program_->waitForExit(), 0u);
 }
+
+// Whether a process of that program file name runs.
+bool running(const wchar_t* exe) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+    found = _wcsicmp(entry.szExeFile, exe) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// The simulator as a local server: the program's calls and the control's events cross
+// processes. With the type library's proxy registered the interface table marshals; without
+// it the program calls the two methods by name through IDispatch.
+class WithLocalServer : public harness::SimulatedDeviceTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  WithLocalServer() : SimulatedDeviceTest(L"local-server-journal.txt") { controlInProgram_ = false; }
+
+  void SetUp() override {
+    SimulatedDeviceTest::SetUp();
+    const auto registered = harness::runSimulatorTool(L"/RegServer", server_);
+    ASSERT_EQ(registered.exitCode, 0u) << registered.output;
+    // With the in-process server gone, COM starts the local one.
+    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
+      const std::wstring classes = root == HKEY_CLASSES_ROOT ? L"" : L"Software\\Classes\\";
+      RegDeleteTreeW(root, (classes + L"CLSID\\{EEA18052-171F-4293-8598-AB6E1D7257B2}\\InprocServer32").c_str());
+    }
+    if (!GetParam()) RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Interface\\{0A16189E-10E9-4A76-8D2D-0A8F1AD4729A}");
+  }
+  void TearDown() override {
+    harness::runSimulatorTool(L"/UnregServer", server_);
+    EXPECT_TRUE(harness::registerSimulator());
+    SimulatedDeviceTest::TearDown();
+  }
+
+  const std::wstring server_ = harness::binDir() + L"\\korvansimsrv.exe";
+};
+
+TEST_P(WithLocalServer, StartsTakesCallsAndLevelsFollowsThePlugAndStopsOnClose) {
+  harness::DebugOutput debug;
+  start();
+  // The first activation in a new prefix waits for Wine's RPC service to start.
+  ASSERT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kConnected; }, std::chrono::seconds(60)))
+      << harness::utf8(text(L"Label9")) << " / " << harness::utf8(text(L"Label22"));
+  EXPECT_TRUE(running(L"korvansimsrv.exe"));
+  const auto said = debug.linesOf(program_->pid());
+  const bool byName = std::any_of(said.begin(), said.end(), [](const std::string& line) {
+    return line.find("calling by name") != std::string::npos;
+  });
+  EXPECT_EQ(byName, !GetParam());
+  ASSERT_EQ(sim(L"demo off"), 0u);
+  SendMessageW(program_->control(L"BipBox"), BM_CLICK, 0, 0);
+  ASSERT_EQ(sim(L"call 3 \"0216 555 44 33\""), 0u);
+  EXPECT_TRUE(counterReaches(L"1"));
+  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0216 555 44 33"; }));
+  ASSERT_EQ(sim(L"levels 9 8 7 6"), 0u);
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label4") == L"6"; }));
+  ASSERT_EQ(sim(L"unplug"), 0u);
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kNoDevice; }));
+  ASSERT_EQ(sim(L"plug"), 0u);
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kConnected; }));
+
+  PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program_->waitForExit(), 0u);
+  std::vector<std::string> journal;
+  EXPECT_TRUE(harness::waitFor([&] {
+    journal = lines(readFile(journal_));
+    return !journal.empty() && journal.back() == "test_stop";
+  }, std::chrono::seconds(10)));
+  // The server ends with its last control.
+  EXPECT_TRUE(harness::waitFor([] { return !running(L"korvansimsrv.exe"); }, std::chrono::seconds(10)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Proxy, WithLocalServer, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "InterfaceTable" : "ByName"; });
 
 }  // namespace

@@ -65,7 +65,9 @@ class SimulatedDeviceTest : public ::testing::Test {
   // A simulator command for the running program; a failure is reported with its output.
   DWORD sim(const std::wstring& arguments) { return simulator(arguments).exitCode; }
   ToolResult simulator(const std::wstring& arguments) {
-    auto run = runSimulatorTool(L"--pid " + std::to_wstring(program_->pid()) + L" " + arguments);
+    // A control served out of process is found in its server, the one process that hosts one.
+    const std::wstring target = controlInProgram_ ? L"--pid " + std::to_wstring(program_->pid()) + L" " : L"";
+    auto run = runSimulatorTool(target + arguments);
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     return run;
   }
@@ -82,6 +84,7 @@ class SimulatedDeviceTest : public ::testing::Test {
 
   std::wstring journal_;
   std::optional<Program> program_;
+  bool controlInProgram_ = true;
 
  private:
   std::wstring journalName_;
