@@ -78,30 +78,18 @@ class KorvanHost final : public TKorvan {
   }
 
   void StartMonitoring() override {
-    if (table_) {
-      check(table_->StartMonitoring(), "StartMonitoring");
-      return;
-    }
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    check(invokeByName(startId_, none), "StartMonitoring (by name)");
+    check(table_ ? table_->StartMonitoring() : invokeByName(startId_, none), "StartMonitoring");
   }
 
   std::u16string ExecuteCommand(std::u16string_view command) override {
     Bstr in(command);
     Bstr reply;
-    const std::string step = "ExecuteCommand(" + fw::win32::narrow(std::wstring(command.begin(), command.end())) + ")";
-    if (table_) {
-      check(table_->ExecuteCommand(in.get(), reply.put()), step.c_str());
-      return reply.text();
+    const HRESULT hr = table_ ? table_->ExecuteCommand(in.get(), reply.put()) : executeByName(in, reply);
+    if (FAILED(hr)) {
+      const std::wstring text(command.begin(), command.end());
+      fail(("ExecuteCommand(" + fw::win32::narrow(text) + ")").c_str(), hr);
     }
-    // Arguments last first: the reply, by reference, then the command.
-    VARIANT arguments[2];
-    V_VT(&arguments[0]) = VT_BSTR | VT_BYREF;
-    V_BSTRREF(&arguments[0]) = reply.put();
-    V_VT(&arguments[1]) = VT_BSTR;
-    V_BSTR(&arguments[1]) = in.get();
-    DISPPARAMS params{arguments, nullptr, 2, 0};
-    check(invokeByName(executeId_, params), (step + " (by name)").c_str());
     return reply.text();
   }
 
@@ -145,6 +133,17 @@ class KorvanHost final : public TKorvan {
     const HRESULT hr =
         late_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &exception, nullptr);
     return invokeResult(hr, exception);
+  }
+
+  HRESULT executeByName(const Bstr& command, Bstr& reply) {
+    // Arguments last first: the reply, by reference, then the command.
+    VARIANT arguments[2];
+    V_VT(&arguments[0]) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&arguments[0]) = reply.put();
+    V_VT(&arguments[1]) = VT_BSTR;
+    V_BSTR(&arguments[1]) = command.get();
+    DISPPARAMS params{arguments, nullptr, 2, 0};
+    return invokeByName(executeId_, params);
   }
 
   void dispatch(DISPID id, const DISPPARAMS& params) {
