@@ -126,25 +126,8 @@ class WithStrictDevice : public harness::SimulatedDeviceTest, public ::testing::
 TEST_P(WithStrictDevice, StartsTakesCallsAndLevelsFollowsThePlugAndStopsOnClose) {
   SetEnvironmentVariableW(L"KORVANSIM_STRICT", GetParam());
   startConnected();
-  SendMessageW(program_->control(L"BipBox"), BM_CLICK, 0, 0);
-  ASSERT_EQ(sim(L"call 2 \"0532 111 22 33\""), 0u);
-  ASSERT_EQ(sim(L"call 4 0212"), 0u);
-  EXPECT_TRUE(counterReaches(L"2"));
-  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0212"; })) << harness::utf8(harness::clipboardText());
-  ASSERT_EQ(sim(L"levels 3 4 5 6"), 0u);
-  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label4") == L"6"; }));
-  EXPECT_EQ(text(L"Label1"), L"3");
-
-  ASSERT_EQ(sim(L"unplug"), 0u);
-  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kNoDevice; }));
-  ASSERT_EQ(sim(L"plug"), 0u);
-  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kConnected; }));
-
-  PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(program_->waitForExit(), 0u);
-  const auto journal = lines(readFile(journal_));
-  ASSERT_FALSE(journal.empty());
-  EXPECT_EQ(journal.back(), "test_stop");
+  exerciseDevice();
+  closeAndExpectTestStop();
 }
 
 INSTANTIATE_TEST_SUITE_P(Switches, WithStrictDevice,
@@ -223,24 +206,8 @@ TEST_P(WithLocalServer, StartsTakesCallsAndLevelsFollowsThePlugAndStopsOnClose) 
   });
   EXPECT_EQ(byName, !GetParam());
   ASSERT_EQ(sim(L"demo off"), 0u);
-  SendMessageW(program_->control(L"BipBox"), BM_CLICK, 0, 0);
-  ASSERT_EQ(sim(L"call 3 \"0216 555 44 33\""), 0u);
-  EXPECT_TRUE(counterReaches(L"1"));
-  EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0216 555 44 33"; }));
-  ASSERT_EQ(sim(L"levels 9 8 7 6"), 0u);
-  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label4") == L"6"; }));
-  ASSERT_EQ(sim(L"unplug"), 0u);
-  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kNoDevice; }));
-  ASSERT_EQ(sim(L"plug"), 0u);
-  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kConnected; }));
-
-  PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(program_->waitForExit(), 0u);
-  std::vector<std::string> journal;
-  EXPECT_TRUE(harness::waitFor([&] {
-    journal = lines(readFile(journal_));
-    return !journal.empty() && journal.back() == "test_stop";
-  }, std::chrono::seconds(10)));
+  exerciseDevice();
+  closeAndExpectTestStop();
   // The server ends with its last control.
   EXPECT_TRUE(harness::waitFor([] { return !running(L"korvansimsrv.exe"); }, std::chrono::seconds(10)));
 }

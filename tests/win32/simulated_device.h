@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "harness.h"
+#include "read_file.h"
 
 namespace harness {
 
@@ -80,6 +81,33 @@ class SimulatedDeviceTest : public ::testing::Test {
     ASSERT_NE(hwnd, nullptr);
     if ((SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) SendMessageW(hwnd, BM_CLICK, 0, 0);
     ASSERT_EQ(SendMessageW(hwnd, BM_GETCHECK, 0, 0), checked ? BST_CHECKED : BST_UNCHECKED);
+  }
+
+  // A call, levels, the device unplugged and plugged again, each seen on the main window.
+  void exerciseDevice() {
+    SendMessageW(program_->control(L"BipBox"), BM_CLICK, 0, 0);  // quiet
+    ASSERT_EQ(sim(L"call 3 \"0216 555 44 33\""), 0u);
+    EXPECT_TRUE(counterReaches(L"1"));
+    EXPECT_TRUE(waitFor([] { return clipboardText() == L"0216 555 44 33"; })) << utf8(clipboardText());
+    ASSERT_EQ(sim(L"levels 9 8 7 6"), 0u);
+    EXPECT_TRUE(waitFor([&] { return text(L"Label4") == L"6"; }));
+    EXPECT_EQ(text(L"Label1"), L"9");
+    ASSERT_EQ(sim(L"unplug"), 0u);
+    EXPECT_TRUE(waitFor([&] { return text(L"Label9") == kNoDevice; }));
+    ASSERT_EQ(sim(L"plug"), 0u);
+    EXPECT_TRUE(waitFor([&] { return text(L"Label9") == kConnected; }));
+  }
+  // Closed from its window: the program ends, and the device's journal (written by whichever
+  // process hosts the control) ends with "test_stop".
+  void closeAndExpectTestStop() {
+    PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(program_->waitForExit(), 0u);
+    std::string last;
+    EXPECT_TRUE(waitFor([&] {
+      const auto journal = testkit::lines(testkit::readFile(journal_));
+      last = journal.empty() ? "" : journal.back();
+      return last == "test_stop";
+    }, std::chrono::seconds(10))) << last;
   }
 
   std::wstring journal_;
