@@ -1,16 +1,17 @@
-// Hosts the caller-ID control: creates it by class identifier, gives it a client site and
-// in-place activation when it is a full ActiveX control, calls its two methods through the
-// interface table and receives its events through a connection point.
+// Hosts the caller-ID control through the generic container (control_host.h), calls its two
+// methods through the interface table, or by name through IDispatch where the object gives no
+// table, and hands its two bound events to their handlers.
 #include "korvan_host.h"
 
 #include <windows.h>
-#include <ocidl.h>
 #include <ole2.h>
-#include <olectl.h>
 
-#include <atomic>
+#include <array>
 
+#include "control_host.h"
 #include "fw/application.h"
+#include "fw/color.h"
+#include "fw/control.h"
 #include "fw/win32/com_ptr.h"
 #include "fw/win32/native.h"
 #include "korvan_abi.h"
@@ -20,123 +21,6 @@ namespace {
 
 using fw::win32::Bstr;
 using fw::win32::ComPtr;
-using fw::win32::RefCounted;
-
-std::string describe(const char* what, HRESULT hr) {
-  char code[16];
-  snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
-  return std::string(what) + " (" + code + ")";
-}
-
-void check(HRESULT hr, const char* what) {
-  if (FAILED(hr)) throw DeviceError(describe(what, hr), hr);
-}
-
-// The container side the control sees: our form's window, no frame, no documents.
-class HostSite final : public IOleClientSite, public IOleInPlaceSite, RefCounted<HostSite> {
- public:
-  explicit HostSite(HWND window) : window_(window) {}
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
-      *out = static_cast<IOleClientSite*>(this);
-    } else if (iid == IID_IOleInPlaceSite || iid == IID_IOleWindow) {
-      *out = static_cast<IOleInPlaceSite*>(this);
-    } else {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return addRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return release(); }
-
-  // IOleClientSite
-  STDMETHODIMP SaveObject() override { return S_OK; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override {
-    *m = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetContainer(IOleContainer** c) override {
-    *c = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-  // IOleWindow / IOleInPlaceSite
-  STDMETHODIMP GetWindow(HWND* w) override {
-    *w = window_;
-    return S_OK;
-  }
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnUIActivate() override { return S_OK; }
-  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
-                                LPOLEINPLACEFRAMEINFO info) override {
-    *frame = nullptr;
-    *doc = nullptr;
-    SetRectEmpty(pos);
-    SetRectEmpty(clip);
-    if (info) {
-      info->fMDIApp = FALSE;
-      info->hwndFrame = window_;
-      info->haccel = nullptr;
-      info->cAccelEntries = 0;
-    }
-    return S_OK;
-  }
-  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-  STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
-  STDMETHODIMP DiscardUndoState() override { return S_OK; }
-  STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-  STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-
- private:
-  friend class RefCounted<HostSite>;
-  ~HostSite() = default;
-  HWND window_;
-};
-
-class KorvanHost;
-
-// Receives the control's events and hands the two bound ones to the host.
-class EventSink final : public IDispatch, RefCounted<EventSink> {
- public:
-  explicit EventSink(KorvanHost* host) : host_(host) {}
-  void detach() { host_ = nullptr; }
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == korvan::kEventsId) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return addRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return release(); }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** t) override {
-    *t = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
-
- private:
-  friend class RefCounted<EventSink>;
-  ~EventSink() = default;
-  KorvanHost* host_;
-};
 
 // Argument i in declared order; COM passes them last first. Missing or null ones are empty.
 std::u16string argument(const DISPPARAMS* params, UINT i) {
@@ -152,109 +36,139 @@ std::u16string argument(const DISPPARAMS* params, UINT i) {
   return text;
 }
 
+OLE_COLOR oleColor(fw::Color color) {
+  return fw::isSystemColor(color) ? 0x80000000u | static_cast<OLE_COLOR>(fw::systemColorIndex(color)) : color;
+}
+
+// The form's font and colours, as the control's ambient properties.
+Ambients ambientsOf(const fw::Control& owner) {
+  Ambients ambients;
+  const fw::Font& font = owner.font();
+  ambients.fontName = fw::win32::wide(font.name);
+  ambients.fontHeight = font.height;
+  ambients.bold = font.bold;
+  ambients.italic = font.italic;
+  ambients.charset = font.charset;
+  ambients.backColor = oleColor(fw::clBtnFace);
+  ambients.foreColor = oleColor(font.color);
+  return ambients;
+}
+
+// The result of a method called by name: a failure the method raised comes back as an
+// exception whose code is the method's own.
+HRESULT invokeResult(HRESULT hr, EXCEPINFO& exception) {
+  if (hr == DISP_E_EXCEPTION) {
+    if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+    hr = FAILED(exception.scode) ? exception.scode : E_FAIL;
+  }
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  return hr;
+}
+
 class KorvanHost final : public TKorvan {
  public:
-  KorvanHost(ComPtr<IUnknown> control, ComPtr<korvan::IKorvan> korvan, HWND owner)
-      : control_(std::move(control)), korvan_(std::move(korvan)), owner_(owner) {}
-
-  ~KorvanHost() override {
-    // A control that keeps the sink past this finds it detached. The sink and the site go with
-    // the members, after the control has given them back.
-    if (sink_) sink_->detach();
-    if (point_ && cookie_) point_->Unadvise(cookie_);
-    if (inPlace_) inPlace_->InPlaceDeactivate();
-    if (ole_) {
-      ole_->Close(OLECLOSE_NOSAVE);
-      ole_->SetClientSite(nullptr);
-    }
+  explicit KorvanHost(fw::Control& owner) {
+    ControlHost::Options options{korvan::kClassId, korvan::kEventsId, fw::win32::nativeWindow(owner), RECT{},
+                                 ambientsOf(owner),
+                                 [this](DISPID id, const DISPPARAMS& params) { dispatch(id, params); }};
+    host_ = ControlHost::create(std::move(options));
+    bindMethods();
   }
 
-  // A full ActiveX control gets a site and is activated in place, so it can make its window.
-  void activate() {
-    if (FAILED(control_.queryInterface(IID_IOleObject, ole_))) return;
-    site_ = ComPtr<HostSite>::adopt(new HostSite(owner_));
-    ole_->SetClientSite(site_.get());
-    RECT r{0, 0, 0, 0};
-    ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, owner_, &r);
-    if (SUCCEEDED(control_.queryInterface(IID_IOleInPlaceObject, inPlace_))) inPlace_->GetWindow(&window_);
+  void StartMonitoring() override {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    check(table_ ? table_->StartMonitoring() : invokeByName(startId_, none), "StartMonitoring");
   }
-
-  void connectEvents() {
-    ComPtr<IConnectionPointContainer> container;
-    if (FAILED(control_.queryInterface(IID_IConnectionPointContainer, container))) return;
-    if (FAILED(container->FindConnectionPoint(korvan::kEventsId, point_.put()))) return;
-    sink_ = ComPtr<EventSink>::adopt(new EventSink(this));
-    check(point_->Advise(sink_.get(), &cookie_), "the control refused its event sink");
-  }
-
-  void StartMonitoring() override { check(korvan_->StartMonitoring(), "StartMonitoring failed"); }
 
   std::u16string ExecuteCommand(std::u16string_view command) override {
     Bstr in(command);
     Bstr reply;
-    const HRESULT hr = korvan_->ExecuteCommand(in.get(), reply.put());
-    check(hr, "ExecuteCommand failed");
+    const HRESULT hr = table_ ? table_->ExecuteCommand(in.get(), reply.put()) : executeByName(in, reply);
+    if (FAILED(hr)) {
+      const std::wstring text(command.begin(), command.end());
+      fail(("ExecuteCommand(" + fw::win32::narrow(text) + ")").c_str(), hr);
+    }
     return reply.text();
   }
 
   void SetParent(fw::Control& parent) override {
-    if (window_) ::SetParent(window_, fw::win32::nativeWindow(parent));
+    if (HWND window = host_->window()) ::SetParent(window, fw::win32::nativeWindow(parent));
   }
   void SetTop(int top) override {
-    if (!window_) return;
+    HWND window = host_->window();
+    if (!window) return;
     RECT r;
-    GetWindowRect(window_, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(window_), reinterpret_cast<POINT*>(&r), 2);
-    SetWindowPos(window_, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(window, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   void Hide() override {
-    if (window_) ShowWindow(window_, SW_HIDE);
+    if (HWND window = host_->window()) ShowWindow(window, SW_HIDE);
   }
 
-  void dispatch(DISPID id, const DISPPARAMS* params) {
+ private:
+  // The interface table when the object gives one (always in process; out of process when its
+  // proxy is registered); otherwise the two methods are looked up by name.
+  void bindMethods() {
+    const auto& object = host_->object();
+    const HRESULT hr = object.queryInterface(korvan::kInterfaceId, table_);
+    if (SUCCEEDED(hr)) return;
+    trace("QueryInterface(IKorvan), calling by name instead,", hr);
+    check(object.queryInterface(IID_IDispatch, late_), "QueryInterface(IKorvan or IDispatch)");
+    startId_ = dispatchId(L"StartMonitoring");
+    executeId_ = dispatchId(L"ExecuteCommand");
+  }
+
+  DISPID dispatchId(const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    check(late_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), "IDispatch::GetIDsOfNames");
+    return id;
+  }
+
+  HRESULT invokeByName(DISPID id, DISPPARAMS& params) {
+    EXCEPINFO exception{};
+    const HRESULT hr =
+        late_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &exception, nullptr);
+    return invokeResult(hr, exception);
+  }
+
+  HRESULT executeByName(const Bstr& command, Bstr& reply) {
+    // Arguments last first: the reply, by reference, then the command.
+    VARIANT arguments[2];
+    V_VT(&arguments[0]) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&arguments[0]) = reply.put();
+    V_VT(&arguments[1]) = VT_BSTR;
+    V_BSTR(&arguments[1]) = command.get();
+    DISPPARAMS params{arguments, nullptr, 2, 0};
+    return invokeByName(executeId_, params);
+  }
+
+  void dispatch(DISPID id, const DISPPARAMS& params) {
     if (id == korvan::kOnCallerID && OnCallerID) {
-      const std::u16string a0 = argument(params, 0), a1 = argument(params, 1), a2 = argument(params, 2),
-                           a3 = argument(params, 3), a4 = argument(params, 4);
+      const std::u16string a0 = argument(&params, 0), a1 = argument(&params, 1), a2 = argument(&params, 2),
+                           a3 = argument(&params, 3), a4 = argument(&params, 4);
       fw::Application::guard([&] { OnCallerID(*this, a0, a1, a2, a3, a4); });
     } else if (id == korvan::kOnSignalA && OnSignalA) {
       std::array<std::u16string, 8> levels;
-      for (UINT i = 0; i < levels.size(); ++i) levels[i] = argument(params, i);
+      for (UINT i = 0; i < levels.size(); ++i) levels[i] = argument(&params, i);
       fw::Application::guard([&] { OnSignalA(*this, levels); });
     }
     // The other eight events have no handler here and are dropped.
   }
 
- private:
-  ComPtr<IUnknown> control_;
-  ComPtr<korvan::IKorvan> korvan_;
-  ComPtr<IOleObject> ole_;
-  ComPtr<IOleInPlaceObject> inPlace_;
-  ComPtr<IConnectionPoint> point_;
-  ComPtr<HostSite> site_;
-  ComPtr<EventSink> sink_;
-  DWORD cookie_ = 0;
-  HWND owner_;
-  HWND window_ = nullptr;
+  // Declared first so that it goes last: the control is let go after the methods' pointers.
+  std::unique_ptr<ControlHost> host_;
+  ComPtr<korvan::IKorvan> table_;
+  ComPtr<IDispatch> late_;
+  DISPID startId_ = DISPID_UNKNOWN;
+  DISPID executeId_ = DISPID_UNKNOWN;
 };
-
-STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
-  if (host_) host_->dispatch(id, params);
-  return S_OK;
-}
 
 }  // namespace
 
-std::unique_ptr<TKorvan> createKorvan(fw::Control& owner) {
-  ComPtr<IUnknown> control;
-  check(CoCreateInstance(korvan::kClassId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                         control.putVoid()),
-        "the caller-ID control is not installed");
-  ComPtr<korvan::IKorvan> korvan;
-  check(control.queryInterface(korvan::kInterfaceId, korvan), "the caller-ID control has no IKorvan interface");
-  auto host = std::make_unique<KorvanHost>(std::move(control), std::move(korvan), fw::win32::nativeWindow(owner));
-  host->activate();
-  host->connectEvents();
-  return host;
-}
+std::unique_ptr<TKorvan> createKorvan(fw::Control& owner) { return std::make_unique<KorvanHost>(owner); }
 
 }  // namespace device

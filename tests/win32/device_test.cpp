@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <vector>
@@ -114,5 +115,104 @@ TEST_F(WithSimulatedDevice, CallsFillTheListCounterClipboardAndBalloon) {
   PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program_->waitForExit(), 0u);
 }
+
+// The same program against a control as exacting as framework-made ones: each strict switch
+// alone, then all of them together.
+class WithStrictDevice : public harness::SimulatedDeviceTest, public ::testing::WithParamInterface<const wchar_t*> {
+ protected:
+  WithStrictDevice() : SimulatedDeviceTest(L"strict-device-journal.txt") {}
+};
+
+TEST_P(WithStrictDevice, StartsTakesCallsAndLevelsFollowsThePlugAndStopsOnClose) {
+  SetEnvironmentVariableW(L"KORVANSIM_STRICT", GetParam());
+  startConnected();
+  exerciseDevice();
+  closeAndExpectTestStop();
+}
+
+INSTANTIATE_TEST_SUITE_P(Switches, WithStrictDevice,
+                         ::testing::Values(L"sitefirst", L"initfirst", L"worker", L"usermode", L"dispatchonly",
+                                           L"sitefirst,initfirst,worker,usermode,dispatchonly"));
+
+// A failing step shows only the start-up texts; the debugger output says which step and why.
+TEST_F(WithSimulatedDevice, AFailedStartIsToldToTheDebuggerOutputOnly) {
+  harness::DebugOutput debug;
+  ASSERT_TRUE(debug.listening());
+  SetEnvironmentVariableW(L"KORVANSIM_FAIL_ALL", L"1");
+  start();
+  EXPECT_TRUE(harness::waitFor([&] { return text(L"Label22") == L"Dosyalar eksik."; })) << harness::utf8(text(L"Label22"));
+  const auto said = [&] {
+    for (const auto& line : debug.linesOf(program_->pid())) {
+      if (line.find("ExecuteCommand(test) failed (0x80004005)") != std::string::npos) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(harness::waitFor(said, std::chrono::seconds(5)));
+  PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program_->waitForExit(), 0u);
+}
+
+// Whether a process of that program file name runs.
+bool running(const wchar_t* exe) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+    found = _wcsicmp(entry.szExeFile, exe) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// The simulator as a local server: the program's calls and the control's events cross
+// processes. With the type library's proxy registered the interface table marshals; without
+// it the program calls the two methods by name through IDispatch.
+class WithLocalServer : public harness::SimulatedDeviceTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  WithLocalServer() : SimulatedDeviceTest(L"local-server-journal.txt") { controlInProgram_ = false; }
+
+  void SetUp() override {
+    SimulatedDeviceTest::SetUp();
+    const auto registered = harness::runSimulatorTool(L"/RegServer", server_);
+    ASSERT_EQ(registered.exitCode, 0u) << registered.output;
+    // With the in-process server gone, COM starts the local one.
+    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
+      const std::wstring classes = root == HKEY_CLASSES_ROOT ? L"" : L"Software\\Classes\\";
+      RegDeleteTreeW(root, (classes + L"CLSID\\{EEA18052-171F-4293-8598-AB6E1D7257B2}\\InprocServer32").c_str());
+    }
+    if (!GetParam()) RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Interface\\{0A16189E-10E9-4A76-8D2D-0A8F1AD4729A}");
+  }
+  void TearDown() override {
+    harness::runSimulatorTool(L"/UnregServer", server_);
+    EXPECT_TRUE(harness::registerSimulator());
+    SimulatedDeviceTest::TearDown();
+  }
+
+  const std::wstring server_ = harness::binDir() + L"\\korvansimsrv.exe";
+};
+
+TEST_P(WithLocalServer, StartsTakesCallsAndLevelsFollowsThePlugAndStopsOnClose) {
+  harness::DebugOutput debug;
+  start();
+  // The first activation in a new prefix waits for Wine's RPC service to start.
+  ASSERT_TRUE(harness::waitFor([&] { return text(L"Label9") == harness::kConnected; }, std::chrono::seconds(60)))
+      << harness::utf8(text(L"Label9")) << " / " << harness::utf8(text(L"Label22"));
+  EXPECT_TRUE(running(L"korvansimsrv.exe"));
+  const auto said = debug.linesOf(program_->pid());
+  const bool byName = std::any_of(said.begin(), said.end(), [](const std::string& line) {
+    return line.find("calling by name") != std::string::npos;
+  });
+  EXPECT_EQ(byName, !GetParam());
+  ASSERT_EQ(sim(L"demo off"), 0u);
+  exerciseDevice();
+  closeAndExpectTestStop();
+  // The server ends with its last control.
+  EXPECT_TRUE(harness::waitFor([] { return !running(L"korvansimsrv.exe"); }, std::chrono::seconds(10)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Proxy, WithLocalServer, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "InterfaceTable" : "ByName"; });
 
 }  // namespace

@@ -379,4 +379,49 @@ void unregisterDeviceControl() {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
 }
 
+DebugOutput::DebugOutput() {
+  bufferReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
+  dataReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
+  mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
+  if (bufferReady_ && dataReady_ && mapping_) view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 4096);
+  if (!view_) return;
+  reader_ = std::thread([this] { read(); });
+}
+
+DebugOutput::~DebugOutput() {
+  stopping_ = true;
+  if (reader_.joinable()) reader_.join();
+  if (view_) UnmapViewOfFile(view_);
+  for (HANDLE handle : {mapping_, dataReady_, bufferReady_}) {
+    if (handle) CloseHandle(handle);
+  }
+}
+
+// The writer waits for "buffer ready", writes its process id and text, and sets "data ready".
+void DebugOutput::read() {
+  SetEvent(bufferReady_);
+  while (!stopping_) {
+    if (WaitForSingleObject(dataReady_, 50) != WAIT_OBJECT_0) continue;
+    const auto* buffer = static_cast<const char*>(view_);
+    DWORD pid;
+    memcpy(&pid, buffer, sizeof pid);
+    std::string text(buffer + sizeof pid, strnlen(buffer + sizeof pid, 4096 - sizeof pid));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    {
+      std::lock_guard lock(mutex_);
+      lines_.emplace_back(pid, std::move(text));
+    }
+    SetEvent(bufferReady_);
+  }
+}
+
+std::vector<std::string> DebugOutput::linesOf(DWORD pid) {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> lines;
+  for (const auto& [writer, text] : lines_) {
+    if (writer == pid) lines.push_back(text);
+  }
+  return lines;
+}
+
 }  // namespace harness

@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <initializer_list>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace harness {
@@ -112,6 +115,29 @@ struct ToolResult {
 };
 // tool: another copy of korvansim.exe (an installed one); empty for the build's.
 ToolResult runSimulatorTool(const std::wstring& arguments, const std::wstring& tool = L"");
+
+// What programs of this session write with OutputDebugString while it lives, read as a
+// debug-output viewer reads it (the shared DBWIN buffer), one line per call.
+class DebugOutput {
+ public:
+  DebugOutput();
+  ~DebugOutput();
+  DebugOutput(const DebugOutput&) = delete;
+  DebugOutput& operator=(const DebugOutput&) = delete;
+
+  bool listening() const { return view_ != nullptr; }
+  // The lines written by one process so far.
+  std::vector<std::string> linesOf(DWORD pid);
+
+ private:
+  void read();
+  HANDLE bufferReady_ = nullptr, dataReady_ = nullptr, mapping_ = nullptr;
+  void* view_ = nullptr;
+  std::atomic<bool> stopping_{false};
+  std::mutex mutex_;
+  std::vector<std::pair<DWORD, std::string>> lines_;
+  std::thread reader_;
+};
 
 // Registers or removes the simulated control for this Wine prefix.
 bool registerSimulator();

@@ -6,65 +6,6 @@ namespace {
 
 // ---- the OLE control a container sees ----
 
-class FakeSite final : public IOleClientSite, public IOleInPlaceSite, public fw::win32::RefCounted<FakeSite> {
- public:
-  FakeSite(HWND window, bool allowsActivation) : window_(window), allowsActivation_(allowsActivation) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
-      *object = static_cast<IOleClientSite*>(this);
-    } else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow) {
-      *object = static_cast<IOleInPlaceSite*>(this);
-    } else {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return release(); }
-  // IOleClientSite
-  HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
-  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-  // IOleInPlaceSite
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
-    *window = window_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return allowsActivation_ ? S_OK : S_FALSE; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
-    ++activations;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame**, IOleInPlaceUIWindow**, LPRECT, LPRECT,
-                                             LPOLEINPLACEFRAMEINFO) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
-    ++deactivations;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
-
-  int activations = 0;
-  int deactivations = 0;
-
- private:
-  HWND window_;
-  bool allowsActivation_;
-};
-
 UniqueWindow makeParentWindow() {
   return UniqueWindow(CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 320, 200, nullptr,
                                       nullptr, GetModuleHandleW(nullptr), nullptr));

@@ -197,6 +197,87 @@ class PlainObject final : public IUnknown, public fw::win32::RefCounted<PlainObj
  private:
 };
 
+// ---- a container's site ----
+
+// A container's site: a client site, an in-place site in `window`, and the ambient user mode.
+class FakeSite final : public IOleClientSite,
+                       public IOleInPlaceSite,
+                       public IDispatch,
+                       public fw::win32::RefCounted<FakeSite> {
+ public:
+  FakeSite(HWND window, bool allowsActivation, bool userMode = true)
+      : window_(window), allowsActivation_(allowsActivation), userMode_(userMode) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
+      *object = static_cast<IOleClientSite*>(this);
+    } else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow) {
+      *object = static_cast<IOleInPlaceSite*>(this);
+    } else if (riid == IID_IDispatch) {
+      *object = static_cast<IDispatch*>(this);
+    } else {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return release(); }
+  // IOleClientSite
+  HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+  // IOleInPlaceSite
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    *window = window_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return allowsActivation_ ? S_OK : S_FALSE; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+    ++activations;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame**, IOleInPlaceUIWindow**, LPRECT, LPRECT,
+                                             LPOLEINPLACEFRAMEINFO) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+    ++deactivations;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+
+  // IDispatch: the ambient properties, of which only the user mode
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                   UINT*) override {
+    if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
+    V_VT(result) = VT_BOOL;
+    V_BOOL(result) = userMode_ ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  }
+
+  int activations = 0;
+  int deactivations = 0;
+
+ private:
+  HWND window_;
+  bool allowsActivation_;
+  bool userMode_;
+};
+
 // ---- one simulated control, reached the way the program and the tool reach it ----
 
 using NoArgumentSlot = HRESULT(STDMETHODCALLTYPE*)(void*);

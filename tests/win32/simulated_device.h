@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "harness.h"
+#include "read_file.h"
 
 namespace harness {
 
@@ -47,7 +48,8 @@ class SimulatedDeviceTest : public ::testing::Test {
     SetEnvironmentVariableW(L"KORVANSIM_DEMO", L"off");
   }
   void TearDown() override {
-    for (const wchar_t* name : {L"KORVANSIM_JOURNAL", L"KORVANSIM_FAIL_ALL", L"KORVANSIM_EARLY_EVENTS", L"KORVANSIM_DEMO"})
+    for (const wchar_t* name : {L"KORVANSIM_JOURNAL", L"KORVANSIM_FAIL_ALL", L"KORVANSIM_EARLY_EVENTS", L"KORVANSIM_DEMO",
+                               L"KORVANSIM_STRICT"})
       SetEnvironmentVariableW(name, nullptr);
   }
 
@@ -64,7 +66,9 @@ class SimulatedDeviceTest : public ::testing::Test {
   // A simulator command for the running program; a failure is reported with its output.
   DWORD sim(const std::wstring& arguments) { return simulator(arguments).exitCode; }
   ToolResult simulator(const std::wstring& arguments) {
-    auto run = runSimulatorTool(L"--pid " + std::to_wstring(program_->pid()) + L" " + arguments);
+    // A control served out of process is found in its server, the one process that hosts one.
+    const std::wstring target = controlInProgram_ ? L"--pid " + std::to_wstring(program_->pid()) + L" " : L"";
+    auto run = runSimulatorTool(target + arguments);
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     return run;
   }
@@ -79,8 +83,36 @@ class SimulatedDeviceTest : public ::testing::Test {
     ASSERT_EQ(SendMessageW(hwnd, BM_GETCHECK, 0, 0), checked ? BST_CHECKED : BST_UNCHECKED);
   }
 
+  // A call, levels, the device unplugged and plugged again, each seen on the main window.
+  void exerciseDevice() {
+    SendMessageW(program_->control(L"BipBox"), BM_CLICK, 0, 0);  // quiet
+    ASSERT_EQ(sim(L"call 3 \"0216 555 44 33\""), 0u);
+    EXPECT_TRUE(counterReaches(L"1"));
+    EXPECT_TRUE(waitFor([] { return clipboardText() == L"0216 555 44 33"; })) << utf8(clipboardText());
+    ASSERT_EQ(sim(L"levels 9 8 7 6"), 0u);
+    EXPECT_TRUE(waitFor([&] { return text(L"Label4") == L"6"; }));
+    EXPECT_EQ(text(L"Label1"), L"9");
+    ASSERT_EQ(sim(L"unplug"), 0u);
+    EXPECT_TRUE(waitFor([&] { return text(L"Label9") == kNoDevice; }));
+    ASSERT_EQ(sim(L"plug"), 0u);
+    EXPECT_TRUE(waitFor([&] { return text(L"Label9") == kConnected; }));
+  }
+  // Closed from its window: the program ends, and the device's journal (written by whichever
+  // process hosts the control) ends with "test_stop".
+  void closeAndExpectTestStop() {
+    PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(program_->waitForExit(), 0u);
+    std::string last;
+    EXPECT_TRUE(waitFor([&] {
+      const auto journal = testkit::lines(testkit::readFile(journal_));
+      last = journal.empty() ? "" : journal.back();
+      return last == "test_stop";
+    }, std::chrono::seconds(10))) << last;
+  }
+
   std::wstring journal_;
   std::optional<Program> program_;
+  bool controlInProgram_ = true;
 
  private:
   std::wstring journalName_;

@@ -98,6 +98,7 @@ Control::Control() : demo_(demoSeed(this)), earlyEvents_(environmentCount(L"KORV
 }
 
 Control::~Control() {
+  events_.stopWorker();
   if (view_) DestroyWindow(view_);
   if (messageWindow_) {
     // Detach first: the window's last messages must not reach (and re-reference) this object.
@@ -131,7 +132,7 @@ HRESULT Control::createMessageWindow() {
 
 HRESULT Control::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == korvan::kInterfaceId) {
+  if (riid == IID_IUnknown || riid == IID_IDispatch || (riid == korvan::kInterfaceId && !strict_.dispatchOnly)) {
     *object = static_cast<korvan::IKorvan*>(this);
   } else if (riid == IID_IConnectionPointContainer) {
     *object = static_cast<IConnectionPointContainer*>(this);
@@ -139,6 +140,8 @@ HRESULT Control::QueryInterface(REFIID riid, void** object) {
     *object = static_cast<IOleObject*>(this);
   } else if (riid == IID_IOleInPlaceObject || riid == IID_IOleWindow) {
     *object = static_cast<IOleInPlaceObject*>(this);
+  } else if (riid == IID_IPersist || riid == IID_IPersistStreamInit) {
+    *object = static_cast<IPersistStreamInit*>(this);
   } else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -161,9 +164,102 @@ HRESULT Control::GetTypeInfoCount(UINT* count) {
   return S_OK;
 }
 
+Strictness Strictness::parse(std::wstring_view switches) {
+  Strictness strict;
+  while (!switches.empty()) {
+    const std::size_t comma = switches.find(L',');
+    const std::wstring_view name = switches.substr(0, comma);
+    if (name == L"sitefirst") strict.siteFirst = true;
+    if (name == L"initfirst") strict.initFirst = true;
+    if (name == L"worker") strict.worker = true;
+    if (name == L"usermode") strict.userMode = true;
+    if (name == L"dispatchonly") strict.dispatchOnly = true;
+    switches = comma == std::wstring_view::npos ? std::wstring_view() : switches.substr(comma + 1);
+  }
+  return strict;
+}
+
+Strictness Strictness::fromEnvironment() {
+  wchar_t text[128];
+  const DWORD n = GetEnvironmentVariableW(L"KORVANSIM_STRICT", text, 128);
+  return n == 0 || n >= 128 ? Strictness() : parse(text);
+}
+
+// ---- initialisation, as framework-made controls keep it ----
+
+HRESULT Control::initialise() {
+  // Such controls read their ambient properties while they initialise, so they want the site.
+  if (strict_.siteFirst && !clientSite_) return E_UNEXPECTED;
+  if (initialised_) return CO_E_ALREADYINITIALIZED;
+  initialised_ = true;
+  return S_OK;
+}
+
+HRESULT Control::refusedUntilReady() const {
+  return strict_.initFirst && !initialised_ ? E_UNEXPECTED : S_OK;
+}
+
+HRESULT Control::GetSizeMax(ULARGE_INTEGER* size) {
+  if (!size) return E_POINTER;
+  size->QuadPart = 0;
+  return S_OK;
+}
+
+// ---- the two methods by name ----
+
+HRESULT Control::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (!names || !ids) return E_POINTER;
+  // Only the methods' names: they take no named arguments.
+  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  if (count == 0 || !names[0]) return DISP_E_UNKNOWNNAME;
+  if (_wcsicmp(names[0], L"StartMonitoring") == 0) ids[0] = kStartMonitoringDispId;
+  if (_wcsicmp(names[0], L"ExecuteCommand") == 0) ids[0] = kExecuteCommandDispId;
+  return ids[0] != DISPID_UNKNOWN && count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+}
+
+// A failing method raises its result as an exception, as a dual interface's IDispatch does.
+HRESULT Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* badArgument) {
+  if (result) VariantInit(result);
+  if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+  if (!params) return E_POINTER;
+  HRESULT outcome;
+  if (id == kStartMonitoringDispId) {
+    if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    outcome = StartMonitoring();
+  } else if (id == kExecuteCommandDispId) {
+    if (params->cArgs != 2) return DISP_E_BADPARAMCOUNT;
+    const VARIANT& command = params->rgvarg[1];
+    const VARIANT& reply = params->rgvarg[0];
+    if (V_VT(&reply) != (VT_BSTR | VT_BYREF) || !V_BSTRREF(&reply)) {
+      if (badArgument) *badArgument = 0;
+      return DISP_E_TYPEMISMATCH;
+    }
+    if (V_VT(&command) != VT_BSTR) {
+      if (badArgument) *badArgument = 1;
+      return DISP_E_TYPEMISMATCH;
+    }
+    BSTR answer = nullptr;
+    outcome = ExecuteCommand(V_BSTR(&command), &answer);
+    SysFreeString(*V_BSTRREF(&reply));
+    *V_BSTRREF(&reply) = answer;
+  } else {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  if (SUCCEEDED(outcome)) return S_OK;
+  if (exception) {
+    *exception = EXCEPINFO{};
+    exception->scode = outcome;
+  }
+  return DISP_E_EXCEPTION;
+}
+
 // ---- the device ----
 
 HRESULT Control::StartMonitoring() {
+  if (const HRESULT refused = refusedUntilReady(); FAILED(refused)) return refused;
+  // A container in design mode gets a control that stays still.
+  if (designMode_) return S_OK;
   const HRESULT result = device_.startMonitoring();
   updateDemo();
   raiseEarlyEvents(L"start");
@@ -185,6 +281,7 @@ void Control::raiseEarlyEvents(const std::wstring& when) {
 HRESULT Control::ExecuteCommand(BSTR command, BSTR* reply) {
   if (!reply) return E_POINTER;
   *reply = nullptr;
+  if (const HRESULT refused = refusedUntilReady(); FAILED(refused)) return refused;
   // A null BSTR is the empty text.
   const std::wstring_view text(command ? command : L"", SysStringLen(command));
   const auto answer = device_.execute(text);

@@ -1,7 +1,7 @@
 // The simulated caller-ID device control: the dual interface the host calls, the event source it
 // listens to, the few OLE control interfaces a container may use, and the message-only window
-// through which korvansim.exe drives it. Apartment-threaded: everything, events included, runs
-// on the thread that created it.
+// through which korvansim.exe drives it. Apartment-threaded: everything runs on the thread that
+// created it, events too unless the strict switch `worker` hands them to a thread of their own.
 #pragma once
 
 #include <ole2.h>
@@ -11,8 +11,12 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <span>
 #include <string>
 #include <utility>
@@ -30,13 +34,56 @@ using Microsoft::WRL::ComPtr;
 // The in-place view's window class, registered beside the message-only window's.
 inline constexpr wchar_t kViewWindowClass[] = L"KorvanSim.View";
 
+// KORVANSIM_STRICT: comma-separated switches that make the control as exacting as controls made
+// with the common frameworks. None is the lenient default.
+struct Strictness {
+  bool siteFirst = false;     // initialising before the client site is refused (E_UNEXPECTED)
+  bool initFirst = false;     // the two methods are refused (E_UNEXPECTED) until initialised
+  bool worker = false;        // events are raised from a worker thread
+  bool userMode = false;      // the site's ambient user mode is read; design mode gets no monitoring
+  bool dispatchOnly = false;  // no interface table: the methods only by name through IDispatch
+
+  static Strictness parse(std::wstring_view switches);
+  static Strictness fromEnvironment();
+};
+
+// Dispatch ids of the two methods for callers that bind by name.
+inline constexpr DISPID kStartMonitoringDispId = 46;
+inline constexpr DISPID kExecuteCommandDispId = 49;
+
+// Raises events on a thread of its own, in the order they were handed over, as device controls
+// that read their hardware on a worker thread do.
+class EventWorker {
+ public:
+  struct Job {
+    DISPID event;
+    std::vector<std::wstring> arguments;
+    std::vector<ComPtr<IDispatch>> sinks;
+  };
+  EventWorker();
+  ~EventWorker();  // raises what is queued, then ends the thread
+  void post(Job job);
+
+ private:
+  void run();
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<Job> jobs_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+// Invokes one event on each sink; shared by the control's thread and the worker.
+void invokeSinks(DISPID event, std::span<const std::wstring> arguments, std::span<const ComPtr<IDispatch>> sinks);
+
 #define KORVANSIM_PLACEHOLDER(n) \
   HRESULT STDMETHODCALLTYPE Slot##n() override { return E_NOTIMPL; }
 
 class Control final : public korvan::IKorvan,
                       public IConnectionPointContainer,
                       public IOleObject,
-                      public IOleInPlaceObject {
+                      public IOleInPlaceObject,
+                      public IPersistStreamInit {
  public:
   // The class factory's CreateInstance.
   static HRESULT create(REFIID riid, void** object);
@@ -46,16 +93,13 @@ class Control final : public korvan::IKorvan,
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
 
-  // IDispatch: the host calls through the vtable, so there is no type information.
+  // IDispatch: the two methods by name, for callers without the interface table. There is no
+  // type information.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
-  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* badArgument) override;
 
   // IKorvan
   KORVANSIM_PLACEHOLDER(07) KORVANSIM_PLACEHOLDER(08) KORVANSIM_PLACEHOLDER(09)
@@ -111,13 +155,23 @@ class Control final : public korvan::IKorvan,
   HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
   HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return INPLACE_E_NOTUNDOABLE; }
 
+  // IPersist / IPersistStreamInit: the control keeps no state, but it counts as initialised only
+  // once a container has called InitNew or Load.
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override { return GetUserClassID(classId); }
+  HRESULT STDMETHODCALLTYPE IsDirty() override { return S_FALSE; }
+  HRESULT STDMETHODCALLTYPE Load(LPSTREAM) override { return initialise(); }
+  HRESULT STDMETHODCALLTYPE Save(LPSTREAM, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
+  HRESULT STDMETHODCALLTYPE InitNew() override { return initialise(); }
+
   // Called by the message-only window's procedure.
   LRESULT onMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   class EventPoint final : public IConnectionPoint {
    public:
-    explicit EventPoint(Control& owner) : owner_(owner) {}
+    explicit EventPoint(Control& owner)
+        : owner_(owner), worker_(owner.strict_.worker ? std::make_unique<EventWorker>() : nullptr) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
@@ -131,11 +185,14 @@ class Control final : public korvan::IKorvan,
 
     // Arguments in declared order; they reach the sink reversed, as COM passes them.
     void fire(DISPID event, std::span<const std::wstring> arguments);
+    // Ends the worker (joined) while the sinks can still be reached.
+    void stopWorker() { worker_.reset(); }
 
    private:
     Control& owner_;
     std::vector<std::pair<DWORD, ComPtr<IDispatch>>> sinks_;
     DWORD nextCookie_ = 1;
+    std::unique_ptr<EventWorker> worker_;  // with the strict switch `worker`
   };
 
   struct PendingEvent {
@@ -159,8 +216,14 @@ class Control final : public korvan::IKorvan,
   void onStormTimer();
 
   HRESULT activateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
+  HRESULT initialise();
+  HRESULT refusedUntilReady() const;
+  void readUserMode();
 
   std::atomic<ULONG> references_{1};
+  const Strictness strict_ = Strictness::fromEnvironment();
+  bool initialised_ = false;
+  bool designMode_ = false;  // the container said so (strict `usermode` only)
   EventPoint events_{*this};
   SimDevice device_;
   Demo demo_;

@@ -101,13 +101,57 @@ HRESULT Control::EventPoint::Unadvise(DWORD cookie) {
 
 void Control::EventPoint::fire(DISPID event, std::span<const std::wstring> arguments) {
   if (sinks_.empty()) return;
+  // A copy, because a sink may unadvise (itself or another) while it handles the event.
+  std::vector<ComPtr<IDispatch>> sinks;
+  for (const auto& entry : sinks_) sinks.push_back(entry.second);
+  if (worker_) {
+    worker_->post({event, {arguments.begin(), arguments.end()}, std::move(sinks)});
+    return;
+  }
+  invokeSinks(event, arguments, sinks);
+}
+
+void invokeSinks(DISPID event, std::span<const std::wstring> arguments, std::span<const ComPtr<IDispatch>> sinks) {
   EventArguments variants(arguments);
   if (!variants.complete()) return;  // out of memory: better no event than a wrong one
-  // A copy, because a sink may unadvise (itself or another) while it handles the event.
-  const auto sinks = sinks_;
-  for (const auto& [cookie, sink] : sinks) {
+  for (const auto& sink : sinks) {
     DISPPARAMS parameters = variants.parameters();
     sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
+  }
+}
+
+// ---- the worker thread of the strict switch `worker` ----
+
+EventWorker::EventWorker() : thread_([this] { run(); }) {}
+
+EventWorker::~EventWorker() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
+}
+
+void EventWorker::post(Job job) {
+  {
+    std::lock_guard lock(mutex_);
+    jobs_.push_back(std::move(job));
+  }
+  wake_.notify_one();
+}
+
+void EventWorker::run() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
+    if (jobs_.empty()) return;  // stopping, and everything raised
+    Job job = std::move(jobs_.front());
+    jobs_.pop_front();
+    lock.unlock();
+    invokeSinks(job.event, job.arguments, job.sinks);
+    job.sinks.clear();  // let go of the sinks here, not under the lock
+    lock.lock();
   }
 }
 

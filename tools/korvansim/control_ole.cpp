@@ -13,7 +13,24 @@ HRESULT Control::SetClientSite(IOleClientSite* site) {
   // the window it lives in.
   if (!site) InPlaceDeactivate();
   clientSite_ = site;
+  if (site && strict_.userMode) readUserMode();
   return S_OK;
+}
+
+// Design mode only when the container says so: a container without ambient properties is
+// taken to be running, as the common frameworks take it.
+void Control::readUserMode() {
+  ComPtr<IDispatch> ambients;
+  if (FAILED(clientSite_.As(&ambients))) return;
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VARIANT value;
+  VariantInit(&value);
+  if (SUCCEEDED(ambients->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                 &none, &value, nullptr, nullptr)) &&
+      SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BOOL))) {
+    designMode_ = V_BOOL(&value) == VARIANT_FALSE;
+  }
+  VariantClear(&value);
 }
 
 HRESULT Control::GetClientSite(IOleClientSite** site) {

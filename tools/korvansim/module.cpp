@@ -138,6 +138,9 @@ STDAPI DllGetClassObject(REFCLSID classId, REFIID riid, LPVOID* object) {
   return korvansim::factory.QueryInterface(riid, object);
 }
 
+// For the local server (korvansimsrv.exe), which ends once the last control it served is gone.
+extern "C" LONG WINAPI KorvanSimObjectCount() { return korvansim::liveObjects; }
+
 STDAPI DllCanUnloadNow() {
   return korvansim::liveObjects == 0 && korvansim::serverLocks == 0 ? S_OK : S_FALSE;
 }
