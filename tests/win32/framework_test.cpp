@@ -1,5 +1,6 @@
 // Platform services of the win32 backend that have no headless twin worth testing: the text
-// clipboard with its code-page conversion, and where a form's window is centred.
+// clipboard with its code-page conversion, hidden message windows and their class, and where a
+// form's window is centred.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,7 +10,9 @@
 #include "fw/application.h"
 #include "fw/form.h"
 #include "fw/platform.h"
+#include "fw/shell.h"
 #include "fw/text.h"
+#include "fw/win32/handles.h"
 #include "fw/win32/native.h"
 #include "harness.h"
 
@@ -51,6 +54,74 @@ TEST_F(Clipboard, ForeignUnicodeComesBackWithQuestionMarks) {
   SetClipboardData(CF_UNICODETEXT, mem);
   CloseClipboard();
   EXPECT_EQ(fw::clipboard::text(), "a?\xE7");
+}
+
+// Every way out of the clipboard calls leaves it closed: another program can open it at once.
+// A held clipboard makes a write fail and a read come back empty, not hang or half-write.
+TEST_F(Clipboard, IsLeftClosedOnEveryPath) {
+  const auto closed = [] { return GetOpenClipboardWindow() == nullptr; };
+  ASSERT_TRUE(fw::clipboard::setText("a"));
+  EXPECT_TRUE(closed());
+  EXPECT_EQ(fw::clipboard::text(), "a");
+  EXPECT_TRUE(closed());
+
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();  // no text at all
+  CloseClipboard();
+  EXPECT_EQ(fw::clipboard::text(), "");
+  EXPECT_TRUE(closed());
+
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_FALSE(fw::clipboard::setText("b"));
+  EXPECT_EQ(fw::clipboard::text(), "");
+  CloseClipboard();
+  EXPECT_TRUE(closed());
+  EXPECT_TRUE(fw::clipboard::setText("c"));
+}
+
+// Message windows of one class share its registration; each window goes with its owner, and
+// the class outlives them, so a later window of that class can still be made.
+TEST(MessageWindow, WindowsComeAndGoWithTheirOwnersOverOneClass) {
+  initializeOnce();
+  const auto never = [](fw::shell::Message&) { return false; };
+  HWND first = nullptr, second = nullptr;
+  {
+    fw::shell::MessageWindow a("Zelvora.TestMessage", never);
+    fw::shell::MessageWindow b("Zelvora.TestMessage", never);
+    first = reinterpret_cast<HWND>(a.handle());
+    second = reinterpret_cast<HWND>(b.handle());
+    ASSERT_TRUE(IsWindow(first));
+    ASSERT_TRUE(IsWindow(second));
+  }
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_FALSE(IsWindow(second));
+  fw::shell::MessageWindow later("Zelvora.TestMessage", [](fw::shell::Message& m) {
+    m.result = 42;
+    return m.msg == WM_APP;
+  });
+  EXPECT_EQ(SendMessageW(reinterpret_cast<HWND>(later.handle()), WM_APP, 0, 0), 42);
+}
+
+// A class owner gives its registration back when it goes; a second owner of a class that is
+// already registered shares it and leaves it to the first.
+TEST(HandleOwners, ARegisteredClassIsGivenBackByTheOwnerThatMadeIt) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"Zelvora.TestOwnedClass";
+  WNDCLASSEXW found{};
+  found.cbSize = sizeof(found);
+  {
+    fw::win32::RegisteredClass owner(wc);
+    ASSERT_TRUE(owner.valid());
+    {
+      fw::win32::RegisteredClass second(wc);
+      EXPECT_TRUE(second.valid());
+    }
+    EXPECT_TRUE(GetClassInfoExW(wc.hInstance, wc.lpszClassName, &found));
+  }
+  EXPECT_FALSE(GetClassInfoExW(wc.hInstance, wc.lpszClassName, &found));
 }
 
 // A form placed at the screen's centre is centred on the whole screen, as the layouts'
