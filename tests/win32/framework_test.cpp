@@ -1,13 +1,16 @@
 // Platform services of the win32 backend that have no headless twin worth testing: the text
-// clipboard with its code-page conversion, hidden message windows and their class, and where a
-// form's window is centred.
+// clipboard with its code-page conversion, hidden message windows and their class, a message
+// handled once by every kind of window, and where a form's window is centred.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "fw/application.h"
+#include "fw/controls.h"
+#include "fw/custom_control.h"
 #include "fw/form.h"
 #include "fw/platform.h"
 #include "fw/shell.h"
@@ -122,6 +125,63 @@ TEST(HandleOwners, ARegisteredClassIsGivenBackByTheOwnerThatMadeIt) {
     EXPECT_TRUE(GetClassInfoExW(wc.hInstance, wc.lpszClassName, &found));
   }
   EXPECT_FALSE(GetClassInfoExW(wc.hInstance, wc.lpszClassName, &found));
+}
+
+template <class C>
+struct Counted : C {
+  using C::C;
+  int resizes = 0;
+  void handleResize() override {
+    ++resizes;
+    C::handleResize();
+  }
+};
+
+struct CountedWindow {
+  const char* kind;
+  HWND window;
+  const int* resizes;
+};
+
+template <class C>
+C& addCounted(fw::Form& form, const char* kind, std::vector<CountedWindow>& windows) {
+  auto& control = form.create<Counted<C>>(&form);
+  control.setBounds({10, 10, 120, 60});
+  windows.push_back({kind, fw::win32::nativeWindow(control), &control.resizes});
+  return control;
+}
+
+// A window of the framework's own class, a system control under our subclass and a form each
+// handle a message in one place: a size message reaches the control once, and an image's left
+// release is one click.
+TEST(Messages, EveryKindOfWindowHandlesAMessageOnce) {
+  initializeOnce();
+  Counted<fw::Form> form(nullptr);
+  form.setBounds({50, 50, 450, 350});
+  std::vector<CountedWindow> windows{{"form", fw::win32::nativeWindow(form), &form.resizes}};
+  addCounted<fw::CustomControl>(form, "custom", windows);
+  auto& image = addCounted<fw::Image>(form, "image", windows);
+  addCounted<fw::Label>(form, "label", windows);
+  addCounted<fw::Edit>(form, "edit", windows);
+  addCounted<fw::Memo>(form, "memo", windows);
+  addCounted<fw::Button>(form, "button", windows);
+  addCounted<fw::CheckBox>(form, "check box", windows);
+  addCounted<fw::GroupBox>(form, "group box", windows);
+  addCounted<fw::ProgressBar>(form, "progress bar", windows);
+  addCounted<fw::StatusBar>(form, "status bar", windows);
+  for (const auto& w : windows) {
+    RECT r;
+    GetClientRect(w.window, &r);
+    const LPARAM size = MAKELPARAM(r.right, r.bottom);
+    SendMessageW(w.window, WM_SIZE, SIZE_RESTORED, size);  // a status bar first settles at the bottom
+    const int before = *w.resizes;
+    SendMessageW(w.window, WM_SIZE, SIZE_RESTORED, size);
+    EXPECT_EQ(*w.resizes - before, 1) << w.kind;
+  }
+  int clicks = 0;
+  image.onClick = [&](fw::Component&) { ++clicks; };
+  SendMessageW(fw::win32::nativeWindow(image), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(clicks, 1);
 }
 
 // A form placed at the screen's centre is centred on the whole screen, as the layouts'
