@@ -175,16 +175,8 @@ bool isInput(UINT msg) {
          msg == WM_HSCROLL || msg == WM_VSCROLL || msg == WM_SETFOCUS || msg == WM_KILLFOCUS;
 }
 
-MouseButton buttonOf(UINT msg) {
-  switch (msg) {
-    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_RBUTTONUP: return MouseButton::Right;
-    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_MBUTTONUP: return MouseButton::Middle;
-    default: return MouseButton::Left;
-  }
-}
-
 Point pointOf(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
-HWND windowOf(WPARAM wp) { return reinterpret_cast<HWND>(wp); }
+HWND hwndOf(WPARAM wp) { return reinterpret_cast<HWND>(wp); }
 
 }  // namespace
 
@@ -199,14 +191,16 @@ bool Win32Widget::sharedMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result
       return false;
     }
     case WM_CHAR: return onChar(wp);
-    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK:
-      onMouseDown(buttonOf(msg), mouseShift(wp), pointOf(lp));
-      return false;
-    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
-      onMouseUp(buttonOf(msg), pointOf(lp));
-      return false;
+    // A double click arrives as a second press.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: onMouseDown(MouseButton::Left, mouseShift(wp), pointOf(lp)); return false;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: onMouseDown(MouseButton::Right, mouseShift(wp), pointOf(lp)); return false;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: onMouseDown(MouseButton::Middle, mouseShift(wp), pointOf(lp)); return false;
+    case WM_LBUTTONUP: onMouseUp(MouseButton::Left, pointOf(lp)); return false;
+    case WM_RBUTTONUP: onMouseUp(MouseButton::Right, pointOf(lp)); return false;
+    case WM_MBUTTONUP: onMouseUp(MouseButton::Middle, pointOf(lp)); return false;
     case WM_MOUSEMOVE:
       onMouseMove(mouseShift(wp), pointOf(lp));
       return false;
@@ -221,7 +215,7 @@ bool Win32Widget::sharedMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result
       onSetFocus();
       return false;
     case WM_KILLFOCUS:
-      onKillFocus(windowOf(wp));
+      onKillFocus(hwndOf(wp));
       return false;
     case WM_GETDLGCODE:
       if (!takesKeys()) return false;
@@ -238,13 +232,13 @@ bool Win32Widget::sharedMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result
     case WM_CLOSE:
       onClose();
       return true;
-    case WM_CONTEXTMENU: return onContextMenu(windowOf(wp), pointOf(lp));
+    case WM_CONTEXTMENU: return onContextMenu(hwndOf(wp), pointOf(lp));
     case WM_SIZE:
       onSize();
       return false;
     case WM_GETOBJECT: return answerGetObject(hwnd(), control_, accessible_, wp, lp, result);
     case WM_SETCURSOR:
-      if (!onSetCursor(windowOf(wp), LOWORD(lp))) return false;
+      if (!onSetCursor(hwndOf(wp), LOWORD(lp))) return false;
       result = TRUE;
       return true;
     case WM_ERASEBKGND:
