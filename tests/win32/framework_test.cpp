@@ -212,7 +212,9 @@ TEST(ControlFonts, TheTurkishCharacterSetGivesAFaceWithEveryTurkishLetter) {
     return harness::utf8(missing);
   };
   EXPECT_EQ(missingLetters(fw::kTurkishCharset), "");
-  if (GetACP() != 1254) EXPECT_NE(missingLetters(fw::kDefaultCharset), "") << "the default set's face here";
+  if (GetACP() != 1254) {
+    EXPECT_NE(missingLetters(fw::kDefaultCharset), "") << "the default set's face here";
+  }
 }
 
 // A form placed at the screen's centre is centred on the whole screen, as the layouts'
