@@ -5,22 +5,16 @@
 
 #include <utility>
 
+#include "fw/win32/handles.h"
+
 namespace {
 
-// The device is closed on every path out of play().
-class WaveOut {
- public:
-  explicit WaveOut(HWAVEOUT handle) : handle_(handle) {}
-  ~WaveOut() {
-    if (handle_) waveOutClose(handle_);
-  }
-  WaveOut(const WaveOut&) = delete;
-  WaveOut& operator=(const WaveOut&) = delete;
-  HWAVEOUT get() const { return handle_; }
-
- private:
-  HWAVEOUT handle_;
+struct WaveOutTraits {
+  static HWAVEOUT invalid() { return nullptr; }
+  static void close(HWAVEOUT h) { waveOutClose(h); }
 };
+// The device is closed on every path out of play().
+using UniqueWaveOut = fw::win32::UniqueHandle<HWAVEOUT, WaveOutTraits>;
 
 // A buffer handed to the device. The samples must outlive it: it does not let go of them
 // before the device has given the buffer back.
@@ -73,7 +67,7 @@ void WaveOutPlayer::play(const TWaveformSamples& samples) {
   format.cbSize = 0;
   HWAVEOUT handle = nullptr;
   if (waveOutOpen(&handle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return;
-  WaveOut device(handle);
+  const UniqueWaveOut device(handle);
   QueuedBuffer buffer(device.get(), samples);
   buffer.waitUntilPlayed();
 }

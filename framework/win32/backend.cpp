@@ -1,5 +1,5 @@
-// Application services of the win32 backend: the message loop, timers, resources, the
-// clipboard, popup menus and the default error report.
+// Application services of the win32 backend: the message loop, timers, resources, popup menus
+// and the default error report.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -247,53 +247,5 @@ void stopTimer(std::uintptr_t id) {
 }
 
 }  // namespace backend
-
-namespace clipboard {
-
-namespace {
-// Another program may hold the clipboard for a moment: try a few times.
-bool openClipboard() {
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    if (OpenClipboard(messageWindow())) return true;
-    Sleep(10);
-  }
-  return false;
-}
-}  // namespace
-
-bool setText(const std::string& text) {
-  const std::wstring w = wide(text);
-  if (!openClipboard()) return false;
-  bool ok = false;
-  if (EmptyClipboard()) {
-    const SIZE_T bytes = (w.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-      memcpy(GlobalLock(mem), w.c_str(), bytes);
-      GlobalUnlock(mem);
-      ok = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
-      if (!ok) GlobalFree(mem);
-    }
-  }
-  CloseClipboard();
-  return ok;
-}
-
-std::string text() {
-  if (!openClipboard()) return {};
-  std::string text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      const size_t units = GlobalSize(data) / sizeof(wchar_t);
-      text = narrow(std::wstring_view(p, wcsnlen(p, units)));
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
-bool hasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT); }
-
-}  // namespace clipboard
 
 }  // namespace fw

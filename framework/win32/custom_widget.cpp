@@ -16,24 +16,25 @@ class CustomWidget final : public Win32Widget {
 
   bool takesKeys() const override { return true; }
 
-  // Input and the other common messages were handled by the subclass, which sees them first.
-  LRESULT windowMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+  bool message(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) override {
     switch (msg) {
-      case WM_PAINT: {
-        PaintDC paint(hwnd());
-        GdiCanvas canvas(paint.get());
-        static_cast<CustomControl&>(control_).paint(canvas);
-        return 0;
-      }
-      case WM_ERASEBKGND:
-        return 1;  // the control paints every pixel itself
-      default:
-        return DefWindowProcW(hwnd(), msg, wp, lp);
+      case WM_PAINT:
+        onPaint();
+        result = 0;
+        return true;
+      default: return sharedMessage(msg, wp, lp, result);
     }
   }
 
  private:
   bool keepsReturn() const override { return true; }
+  bool onEraseBackground(HDC) override { return true; }  // the control paints every pixel itself
+
+  void onPaint() {
+    PaintDC paint(hwnd());
+    GdiCanvas canvas(paint.get());
+    static_cast<CustomControl&>(control_).paint(canvas);
+  }
 };
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace fw::win32 {
 // density: the new density, and the rectangle the window should take there.
 int FormWidget::windowDpi() const { return win32::windowDpi(hwnd()); }
 
-bool FormWidget::sizeAtDensity(int dpi, SIZE& frame) const {
+bool FormWidget::onGetDpiScaledSize(int dpi, SIZE& frame) const {
   const Form& form = static_cast<const Form&>(control_);
   if (const std::optional<Size> designed = form.designedFrameAt(dpi)) {
     frame = {designed->width, designed->height};
@@ -20,7 +20,7 @@ bool FormWidget::sizeAtDensity(int dpi, SIZE& frame) const {
   return frameSizeAtDpi(hwnd(), form.clientSizeAt(dpi), dpi, frame);
 }
 
-void FormWidget::densityChanged(int dpi, const RECT& suggested) {
+void FormWidget::onDpiChanged(int dpi, const RECT& suggested) {
   static_cast<Form&>(control_).handleDpiChanged(dpi, {suggested.left, suggested.top, suggested.right, suggested.bottom});
 }
 

@@ -23,59 +23,60 @@ FormWidget::FormWidget(Control& control) : Win32Widget(control, nullptr) {
   createWindow(kFormClass, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT);
 }
 
-LRESULT FormWidget::windowMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  auto& form = static_cast<Form&>(control_);
-  LRESULT result = 0;
+bool FormWidget::message(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
+  result = 0;
   switch (msg) {
-    case WM_CLOSE:
-      form.close();
-      return 0;
     case WM_SHOWWINDOW:
-      if (wp) {
-        form.handleShown();
-      } else {
-        form.handleHidden();
-      }
-      break;
+      onShowWindow(wp != FALSE);
+      return false;
     case WM_MOVE:
-      form.handleFrameChanged(bounds());
-      break;
-    case WM_SIZE:
-      form.handleFrameChanged(bounds());
-      handleMessage(msg, wp, lp, result);
-      break;
-    case WM_ACTIVATE:
-      if (restoreFocus(wp)) return 0;
-      break;
+      onMove();
+      return false;
+    case WM_ACTIVATE: return onActivate(LOWORD(wp), HIWORD(wp) != 0);
     case kGetDpiScaledSize:
       // Asked before WM_DPICHANGED, so that the suggested rectangle is the layout's own size
       // there and not the frame scaled in proportion.
-      if (sizeAtDensity(static_cast<int>(wp), *reinterpret_cast<SIZE*>(lp))) return TRUE;
-      break;
+      result = TRUE;
+      return onGetDpiScaledSize(static_cast<int>(wp), *reinterpret_cast<SIZE*>(lp));
     case WM_DPICHANGED:
-      densityChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-      return 0;
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(hwnd(), &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, backgroundBrush());
-      return 1;
-    }
-    default:
-      if (handleMessage(msg, wp, lp, result)) return result;
+      onDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return true;
+    default: return sharedMessage(msg, wp, lp, result);
   }
-  return DefWindowProcW(hwnd(), msg, wp, lp);
+}
+
+void FormWidget::onClose() { static_cast<Form&>(control_).close(); }
+
+void FormWidget::onShowWindow(bool shown) {
+  auto& form = static_cast<Form&>(control_);
+  if (shown) {
+    form.handleShown();
+  } else {
+    form.handleHidden();
+  }
+}
+
+void FormWidget::onMove() { static_cast<Form&>(control_).handleFrameChanged(bounds()); }
+
+void FormWidget::onSize() {
+  static_cast<Form&>(control_).handleFrameChanged(bounds());
+  Win32Widget::onSize();
+}
+
+bool FormWidget::onEraseBackground(HDC dc) {
+  fillClient(dc, backgroundBrush());
+  return true;
 }
 
 // As in a dialog, a window that becomes active gives the focus back to the control that last
-// had it, or else to the first control in the tab order. True when it set the focus.
-bool FormWidget::restoreFocus(WPARAM wp) {
-  if (LOWORD(wp) == WA_INACTIVE) {
+// had it, or else to the first control in the tab order.
+bool FormWidget::onActivate(WORD state, bool minimized) {
+  if (state == WA_INACTIVE) {
     HWND focus = GetFocus();
     if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
     return false;
   }
-  if (HIWORD(wp)) return false;  // minimised
+  if (minimized) return false;
   HWND target = lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd(), lastFocus_)
                     ? lastFocus_
                     : GetNextDlgTabItem(hwnd(), nullptr, FALSE);

@@ -21,19 +21,26 @@ class FormWidget final : public Win32Widget, public FormPeer {
   void setIcon(const std::string& resource) override;
   void centerOnScreen() override;
 
-  LRESULT windowMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool message(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  // Shared messages a form handles its own way.
+  void onClose() override;
+  void onSize() override;
+  bool onEraseBackground(HDC dc) override;
   void menuCommand(WORD id) override;
   void childWindowReplaced(HWND old, HWND now) override {
     if (lastFocus_ == old) lastFocus_ = now;
   }
-  bool restoreFocus(WPARAM wp);
+  void onShowWindow(bool shown);
+  void onMove();
+  // A window that becomes active gives the focus back; true when it set the focus.
+  bool onActivate(WORD state, bool minimized);
   // form_density.cpp: the window moved to a screen of another density.
-  void densityChanged(int dpi, const RECT& suggested);
+  void onDpiChanged(int dpi, const RECT& suggested);
   // form_density.cpp: the frame size the window wants at a density; false leaves the
   // proportional size to Windows.
-  bool sizeAtDensity(int dpi, SIZE& frame) const;
+  bool onGetDpiScaledSize(int dpi, SIZE& frame) const;
 
   UniqueMenu menu_;
   std::vector<MenuItem*> menuItems_;

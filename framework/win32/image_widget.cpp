@@ -15,24 +15,24 @@ class ImageWidget final : public Win32Widget, public PicturePeer {
     InvalidateRect(hwnd(), nullptr, TRUE);
   }
 
-  LRESULT windowMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+  bool message(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) override {
     switch (msg) {
       case WM_PAINT:
-        paint();
-        return 0;
-      case WM_ERASEBKGND:
-        return 1;
-      case WM_LBUTTONUP:
-        control_.handleClick();
-        break;
-      default:
-        break;
+        onPaint();
+        result = 0;
+        return true;
+      default: return sharedMessage(msg, wp, lp, result);
     }
-    return DefWindowProcW(hwnd(), msg, wp, lp);
   }
 
  private:
-  void paint() {
+  bool onEraseBackground(HDC) override { return true; }  // the picture covers the whole window
+  void onMouseUp(MouseButton button, Point at) override {
+    Win32Widget::onMouseUp(button, at);
+    if (button == MouseButton::Left) control_.handleClick();
+  }
+
+  void onPaint() {
     PaintDC paint(hwnd());
     const HDC dc = paint.get();
     RECT client;

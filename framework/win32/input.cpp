@@ -1,5 +1,6 @@
-// Input cracking: key, character, mouse, wheel, scroll-bar and focus messages become the
-// control's Control::handle* calls; WM_GETDLGCODE asks the control which keys it keeps.
+// The input handlers: key, character, mouse, wheel, scroll-bar and focus messages, unpacked by
+// the shared switch (widget.cpp), become the control's Control::handle* calls; WM_GETDLGCODE
+// asks the control which keys it keeps.
 #include <windowsx.h>
 
 #include "fw/controls.h"
@@ -19,7 +20,10 @@ ShiftState keyShift() {
   return s;
 }
 
-// A mouse message's key flags; Alt is not among them.
+}  // namespace
+
+char toCodePage(WPARAM unit) { return narrow(std::wstring(1, static_cast<wchar_t>(unit)))[0]; }
+
 ShiftState mouseShift(WPARAM flags) {
   ShiftState s;
   s.shift = (flags & MK_SHIFT) != 0;
@@ -31,78 +35,39 @@ ShiftState mouseShift(WPARAM flags) {
   return s;
 }
 
-Point mousePoint(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
-
-}  // namespace
-
-char toCodePage(WPARAM unit) { return narrow(std::wstring(1, static_cast<wchar_t>(unit)))[0]; }
-
-bool Win32Widget::inputMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
-  if (recreating_) return false;
-  switch (msg) {
-    case WM_KEYDOWN: return takesKeys() && keyDown(wp, result);
-    case WM_CHAR: return takesKeys() && character(wp, result);
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: control_.handleMouseDown(MouseButton::Left, mouseShift(wp), mousePoint(lp)); return false;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK: control_.handleMouseDown(MouseButton::Right, mouseShift(wp), mousePoint(lp)); return false;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK: control_.handleMouseDown(MouseButton::Middle, mouseShift(wp), mousePoint(lp)); return false;
-    case WM_LBUTTONUP: control_.handleMouseUp(MouseButton::Left, mousePoint(lp)); return false;
-    case WM_RBUTTONUP: control_.handleMouseUp(MouseButton::Right, mousePoint(lp)); return false;
-    case WM_MBUTTONUP: control_.handleMouseUp(MouseButton::Middle, mousePoint(lp)); return false;
-    case WM_MOUSEMOVE: control_.handleMouseMove(mouseShift(wp), mousePoint(lp)); return false;
-    case WM_MOUSEWHEEL: return wheel(wp, lp, result);
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-      // lParam names the bar control that sent it; zero: the window's own bar.
-      if (lp == 0) scrolled(msg == WM_HSCROLL ? ScrollBar::Horizontal : ScrollBar::Vertical, wp);
-      return false;
-    case WM_SETFOCUS: control_.handleFocusGained(); return false;
-    case WM_KILLFOCUS: {
-      Win32Widget* next = widgetOf(reinterpret_cast<HWND>(wp));
-      control_.handleFocusLost(next ? &next->control() : nullptr);
-      return false;
-    }
-    default: return false;
-  }
-}
-
-bool Win32Widget::keyDown(WPARAM& wp, LRESULT& result) {
-  int key = static_cast<int>(wp);
-  if (control_.handleKeyDown(key, keyShift()) || key == 0) {
-    result = 0;
-    return true;
-  }
-  wp = static_cast<WPARAM>(key);
-  return false;
-}
+bool Win32Widget::onKeyDown(int& key) { return takesKeys() && (control_.handleKeyDown(key, keyShift()) || key == 0); }
 
 // A character the code page cannot hold reaches the handler as '?'; unless the handler
 // changes it, the window still gets the character that was typed.
-bool Win32Widget::character(WPARAM& wp, LRESULT& result) {
-  const char typed = toCodePage(wp);
+bool Win32Widget::onChar(WPARAM& unit) {
+  if (!takesKeys()) return false;
+  const char typed = toCodePage(unit);
   char key = typed;
-  if (control_.handleKeyPress(key) || key == 0) {
-    result = 0;
-    return true;
-  }
-  if (key != typed) wp = fromCodePage(key);
+  if (control_.handleKeyPress(key) || key == 0) return true;
+  if (key != typed) unit = fromCodePage(key);
   return false;
 }
 
+void Win32Widget::onMouseDown(MouseButton button, ShiftState shift, Point at) { control_.handleMouseDown(button, shift, at); }
+void Win32Widget::onMouseUp(MouseButton button, Point at) { control_.handleMouseUp(button, at); }
+void Win32Widget::onMouseMove(ShiftState shift, Point at) { control_.handleMouseMove(shift, at); }
+
 // The wheel message goes to the focused window with the pointer in screen coordinates.
-bool Win32Widget::wheel(WPARAM wp, LPARAM lp, LRESULT& result) {
-  POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+bool Win32Widget::onMouseWheel(int delta, ShiftState shift, Point screen) {
+  POINT p{screen.x, screen.y};
   ScreenToClient(hwnd(), &p);
-  const bool taken = control_.handleMouseWheel(GET_WHEEL_DELTA_WPARAM(wp), mouseShift(GET_KEYSTATE_WPARAM(wp)), {p.x, p.y});
-  if (taken) result = 0;
-  return taken;
+  return control_.handleMouseWheel(delta, shift, {p.x, p.y});
 }
 
-void Win32Widget::scrolled(ScrollBar bar, WPARAM wp) {
-  const int code = LOWORD(wp);
-  control_.handleScroll(bar, code, scrollMessagePosition(bar, code, HIWORD(wp)));
+void Win32Widget::onScroll(ScrollBar bar, int code, WORD carried) {
+  control_.handleScroll(bar, code, scrollMessagePosition(bar, code, carried));
+}
+
+void Win32Widget::onSetFocus() { control_.handleFocusGained(); }
+
+void Win32Widget::onKillFocus(HWND next) {
+  Win32Widget* w = widgetOf(next);
+  control_.handleFocusLost(w ? &w->control() : nullptr);
 }
 
 // A thumb message carries only 16 bits of the position, so a range beyond 32767 could not
@@ -117,7 +82,7 @@ int Win32Widget::scrollMessagePosition(ScrollBar bar, int code, WORD carried) co
   return static_cast<WORD>(si.nTrackPos) == carried ? si.nTrackPos : fromMessage;
 }
 
-LRESULT Win32Widget::dialogCode(LRESULT standard, const MSG* message) const {
+LRESULT Win32Widget::onGetDlgCode(LRESULT standard, const MSG* message) const {
   const bool keyMessage = message && message->message == WM_KEYDOWN;
   const int key = keyMessage ? static_cast<int>(message->wParam) : 0;
   LRESULT code = standard;

@@ -49,7 +49,7 @@ void Thread::start(std::unique_ptr<Thread> thread, unsigned stackBytes) {
     delete raw;
     throw std::runtime_error("a thread could not be started");
   }
-  CloseHandle(reinterpret_cast<HANDLE>(h));
+  win32::UniqueKernelHandle started(reinterpret_cast<HANDLE>(h));  // the thread frees itself
 }
 
 void sleepMs(unsigned ms) { Sleep(ms); }

@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fw/application.h"
 #include "fw/shell.h"
@@ -36,7 +39,7 @@ bool dispatch(const std::function<bool(Message&)>& handler, Message& m) {
 
 struct MessageWindow::Impl {
   Handler handler;
-  HWND hwnd = nullptr;
+  win32::UniqueWindow hwnd;
 };
 
 namespace {
@@ -56,40 +59,48 @@ LRESULT CALLBACK messageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void registerMessageClass(const std::wstring& name) {
+// The classes of the message windows, each registered once, by its first window, and given
+// back at program end. Only the GUI thread makes message windows.
+std::wstring messageClass(const std::string& className) {
+  static std::vector<std::pair<std::wstring, std::unique_ptr<win32::RegisteredClass>>> classes;
+  std::wstring name = wide(className);
+  for (const auto& [registered, owner] : classes)
+    if (registered == name) return registered;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.hInstance = win32::instance();
   wc.lpfnWndProc = messageWindowProc;
   wc.lpszClassName = name.c_str();
-  RegisterClassExW(&wc);  // a second registration fails harmlessly
+  auto owner = std::make_unique<win32::RegisteredClass>(wc);
+  if (!owner->valid())
+    throw std::runtime_error("the window class " + className + " could not be registered (error " +
+                             std::to_string(GetLastError()) + ")");
+  classes.emplace_back(name, std::move(owner));
+  return name;
 }
 
 }  // namespace
 
 MessageWindow::MessageWindow(const std::string& className, Handler handler) : impl_(std::make_unique<Impl>()) {
   impl_->handler = std::move(handler);
-  const std::wstring cls = wide(className);
-  registerMessageClass(cls);
-  impl_->hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, cls.c_str(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                win32::instance(), impl_.get());
+  impl_->hwnd.reset(CreateWindowExW(WS_EX_TOOLWINDOW, messageClass(className).c_str(), L"", WS_POPUP, 0, 0, 0, 0,
+                                    nullptr, nullptr, win32::instance(), impl_.get()));
   if (!impl_->hwnd)
     throw std::runtime_error("the hidden window " + className + " could not be created (error " +
                              std::to_string(GetLastError()) + ")");
-  handle_ = fromHwnd(impl_->hwnd);
+  handle_ = fromHwnd(impl_->hwnd.get());
 }
 
 MessageWindow::~MessageWindow() {
   // Messages sent while the window goes must not reach a half-destroyed handler.
-  SetWindowLongPtrW(impl_->hwnd, GWLP_USERDATA, 0);
-  DestroyWindow(impl_->hwnd);
+  SetWindowLongPtrW(impl_->hwnd.get(), GWLP_USERDATA, 0);
 }
 
 bool MessageWindow::setTimer(std::uintptr_t id, unsigned intervalMs) {
-  return SetTimer(impl_->hwnd, id, intervalMs, nullptr) != 0;
+  return SetTimer(impl_->hwnd.get(), id, intervalMs, nullptr) != 0;
 }
 
-bool MessageWindow::killTimer(std::uintptr_t id) { return KillTimer(impl_->hwnd, id) != FALSE; }
+bool MessageWindow::killTimer(std::uintptr_t id) { return KillTimer(impl_->hwnd.get(), id) != FALSE; }
 
 struct WindowHook::Impl {
   HWND hwnd = nullptr;

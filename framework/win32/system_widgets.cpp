@@ -62,12 +62,8 @@ class GroupBoxWidget final : public Win32Widget {
  private:
   bool showsParentBackground() const override { return true; }
   // Without this the inside would stay whatever was there.
-  bool kindMessage(UINT msg, WPARAM& wp, LPARAM, LRESULT& result) override {
-    if (msg != WM_ERASEBKGND) return false;
-    RECT r;
-    GetClientRect(hwnd(), &r);
-    FillRect(reinterpret_cast<HDC>(wp), &r, background_ ? background_.get() : backgroundOwner().backgroundBrush());
-    result = 1;
+  bool onEraseBackground(HDC dc) override {
+    fillClient(dc, background_ ? background_.get() : backgroundOwner().backgroundBrush());
     return true;
   }
 };
@@ -98,11 +94,7 @@ class MemoWidget final : public Win32Widget {
  private:
   // A multi-line edit in a window that takes dialog keys closes its parent on Escape; a memo
   // leaves its window alone.
-  bool kindMessage(UINT msg, WPARAM& wp, LPARAM, LRESULT& result) override {
-    if (msg != WM_KEYDOWN || wp != VK_ESCAPE) return false;
-    result = 0;
-    return true;
-  }
+  bool onKeyDown(int& key) override { return key == VK_ESCAPE || Win32Widget::onKeyDown(key); }
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 // What every kind of native window shares: text, bounds, fonts, colours, hints, scroll bars,
-// caret, and the messages all kinds handle alike (commonMessage).
+// caret, and the one switch of the messages all kinds may get (sharedMessage) with the handlers
+// of those that are not input.
 #include "widget.h"
 
 #include <windowsx.h>
@@ -23,7 +24,9 @@ Win32Widget* widgetOf(HWND hwnd) { return hwnd ? static_cast<Win32Widget*>(GetPr
 
 void Win32Widget::createChild(const wchar_t* windowClass, DWORD style, DWORD exStyle) {
   createWindow(windowClass, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, exStyle, 0, 0);
+  if (isFrameworkClass(windowClass)) return;
   SetWindowSubclass(hwnd(), childSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
+  subclassed_ = true;
 }
 
 void Win32Widget::createWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, int x, int y) {
@@ -40,7 +43,7 @@ Win32Widget::~Win32Widget() {
     GlobalDeleteAtom(atom);
   }
   RemovePropW(hwnd_.get(), kPeerProp);
-  if (parent_) RemoveWindowSubclass(hwnd_.get(), childSubclass, 0);
+  if (subclassed_) RemoveWindowSubclass(hwnd_.get(), childSubclass, 0);
 }
 
 void Win32Widget::setName(const std::string& name) {
@@ -163,56 +166,123 @@ void Win32Widget::announce(const std::string& text, int element) {
   win32::announce(hwnd(), control_, accessible_, text, element);
 }
 
-bool Win32Widget::handleMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
-  return inputMessage(msg, wp, lp, result) || kindMessage(msg, wp, lp, result) || commonMessage(msg, wp, lp, result);
+namespace {
+
+// Keyboard, mouse, scroll-bar and focus messages: while a window is being replaced they are no
+// events, nothing changed for the control.
+bool isInput(UINT msg) {
+  return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
+         msg == WM_HSCROLL || msg == WM_VSCROLL || msg == WM_SETFOCUS || msg == WM_KILLFOCUS;
 }
 
-bool Win32Widget::commonMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
+Point pointOf(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
+HWND hwndOf(WPARAM wp) { return reinterpret_cast<HWND>(wp); }
+
+}  // namespace
+
+bool Win32Widget::sharedMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) {
+  if (recreating_ && isInput(msg)) return false;
+  result = 0;
   switch (msg) {
+    case WM_KEYDOWN: {
+      int key = static_cast<int>(wp);
+      if (onKeyDown(key)) return true;
+      wp = static_cast<WPARAM>(key);
+      return false;
+    }
+    case WM_CHAR: return onChar(wp);
+    // A double click arrives as a second press.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: onMouseDown(MouseButton::Left, mouseShift(wp), pointOf(lp)); return false;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: onMouseDown(MouseButton::Right, mouseShift(wp), pointOf(lp)); return false;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: onMouseDown(MouseButton::Middle, mouseShift(wp), pointOf(lp)); return false;
+    case WM_LBUTTONUP: onMouseUp(MouseButton::Left, pointOf(lp)); return false;
+    case WM_RBUTTONUP: onMouseUp(MouseButton::Right, pointOf(lp)); return false;
+    case WM_MBUTTONUP: onMouseUp(MouseButton::Middle, pointOf(lp)); return false;
+    case WM_MOUSEMOVE:
+      onMouseMove(mouseShift(wp), pointOf(lp));
+      return false;
+    case WM_MOUSEWHEEL:
+      return onMouseWheel(GET_WHEEL_DELTA_WPARAM(wp), mouseShift(GET_KEYSTATE_WPARAM(wp)), pointOf(lp));
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      // lParam names the bar control that sent it; zero: the window's own bar.
+      if (lp == 0) onScroll(msg == WM_HSCROLL ? ScrollBar::Horizontal : ScrollBar::Vertical, LOWORD(wp), HIWORD(wp));
+      return false;
+    case WM_SETFOCUS:
+      onSetFocus();
+      return false;
+    case WM_KILLFOCUS:
+      onKillFocus(hwndOf(wp));
+      return false;
+    case WM_GETDLGCODE:
+      if (!takesKeys()) return false;
+      result = onGetDlgCode(systemMessage(msg, wp, lp), reinterpret_cast<const MSG*>(lp));
+      return true;
     case WM_COMMAND:
-      if (lp == 0 && HIWORD(wp) == 0) {
-        menuCommand(LOWORD(wp));
-      } else if (Win32Widget* child = widgetOf(reinterpret_cast<HWND>(lp))) {
-        child->notified(HIWORD(wp));
-      }
-      result = 0;
+      onCommand(HIWORD(wp), LOWORD(wp), reinterpret_cast<HWND>(lp));
       return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
-      if (Win32Widget* child = widgetOf(reinterpret_cast<HWND>(lp))) {
-        if (HBRUSH brush = child->paintColors(msg, reinterpret_cast<HDC>(wp))) {
-          result = reinterpret_cast<LRESULT>(brush);
-          return true;
-        }
-      }
-      return false;
+      result = reinterpret_cast<LRESULT>(onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
+      return result != 0;
     case WM_CLOSE:
-      // Controls live as long as their component: never destroyed by a message. (Forms
-      // handle their close before this.)
-      result = 0;
+      onClose();
       return true;
-    case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wp) != hwnd()) return false;
-      control_.handleContextMenu({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-      result = 0;
-      return true;
+    case WM_CONTEXTMENU: return onContextMenu(hwndOf(wp), pointOf(lp));
     case WM_SIZE:
-      control_.handleResize();
+      onSize();
       return false;
-    case WM_GETOBJECT:
-      return answerGetObject(hwnd(), control_, accessible_, wp, lp, result);
+    case WM_GETOBJECT: return answerGetObject(hwnd(), control_, accessible_, wp, lp, result);
     case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wp) != hwnd() || LOWORD(lp) != HTCLIENT || cursor_ == 0) return false;
-      if (HCURSOR c = cursorHandle(cursor_)) {
-        SetCursor(c);
-        result = TRUE;
-        return true;
-      }
-      return false;
-    default:
-      return false;
+      if (!onSetCursor(hwndOf(wp), LOWORD(lp))) return false;
+      result = TRUE;
+      return true;
+    case WM_ERASEBKGND:
+      if (!onEraseBackground(reinterpret_cast<HDC>(wp))) return false;
+      result = 1;
+      return true;
+    default: return false;
   }
+}
+
+LRESULT Win32Widget::systemMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  return subclassed_ ? DefSubclassProc(hwnd(), msg, wp, lp) : DefWindowProcW(hwnd(), msg, wp, lp);
+}
+
+void Win32Widget::onCommand(WORD code, WORD id, HWND child) {
+  if (!child && code == 0) {
+    menuCommand(id);
+  } else if (Win32Widget* w = widgetOf(child)) {
+    w->notified(code);
+  }
+}
+
+HBRUSH Win32Widget::onCtlColor(UINT msg, HDC dc, HWND child) {
+  Win32Widget* w = widgetOf(child);
+  return w ? w->paintColors(msg, dc) : nullptr;
+}
+
+bool Win32Widget::onContextMenu(HWND window, Point screen) {
+  if (window != hwnd()) return false;
+  control_.handleContextMenu(screen);
+  return true;
+}
+
+bool Win32Widget::onSetCursor(HWND window, UINT hitTest) {
+  if (window != hwnd() || hitTest != HTCLIENT || cursor_ == 0) return false;
+  HCURSOR c = cursorHandle(cursor_);
+  if (c) SetCursor(c);
+  return c != nullptr;
+}
+
+void Win32Widget::fillClient(HDC dc, HBRUSH brush) const {
+  RECT r;
+  GetClientRect(hwnd(), &r);
+  FillRect(dc, &r, brush);
 }
 
 Win32Widget& Win32Widget::formWidget() {

@@ -1,6 +1,7 @@
 // The base of every native window the framework makes: what all kinds share (text, bounds,
-// fonts, colours, hints, scroll bars, caret) and the hooks by which a kind's class in
-// *_widget.cpp changes its behaviour. Messages enter in widgets.cpp; input is cracked in input.cpp.
+// fonts, colours, hints, scroll bars, caret), the one switch of the messages all kinds may get,
+// and the typed handlers by which a kind's class in *_widget.cpp changes its behaviour.
+// Messages enter in widgets.cpp; the input handlers are in input.cpp.
 #pragma once
 
 #include <windows.h>
@@ -60,30 +61,56 @@ class Win32Widget : public WidgetPeer {
   void announce(const std::string& text, int element) override;
   IAccessible* accessibleRoot() { return win32::accessibleRoot(hwnd(), control_, accessible_); }
 
-  // Messages, as widgets.cpp hands them on. A window of the framework's own classes (forms,
-  // images, custom controls) gets every message here; the result goes back to the system.
-  virtual LRESULT windowMessage(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd(), msg, wp, lp); }
-  // The framework's handling of a message (a child's, through its subclass, before the
-  // window's own procedure): input first, then the kind's messages, then those all kinds
-  // share. True when handled, with the result; a handler may rewrite wp (a key or character)
-  // for the window's own handling.
-  bool handleMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result);
-  // The dialog manager asks which keys the control keeps from it; `standard` is the window
-  // class's own answer, `message` the key message in question (null when none). input.cpp.
-  LRESULT dialogCode(LRESULT standard, const MSG* message) const;
-  // Controls that handle the keyboard themselves: the custom ones and edits.
-  virtual bool takesKeys() const { return false; }
+  // Every message of this widget's window once the window is made, as widgets.cpp hands it on.
+  // A kind with messages of its own overrides this with one switch whose default is
+  // sharedMessage. True when handled, with the result; otherwise the system handles it, with
+  // wp as the handler left it (a key or a character may be rewritten).
+  virtual bool message(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result) { return sharedMessage(msg, wp, lp, result); }
   // The brush of the background this window paints: its colour's.
   HBRUSH backgroundBrush() const;
 
  protected:
   Win32Widget(Control& control, Win32Widget* parent) : control_(control), parent_(parent) {}
   // Made by the kind's constructor. A child gets WS_CHILD, WS_VISIBLE and WS_CLIPSIBLINGS
-  // besides `style`, and the subclass that brings its messages to subclassMessage.
+  // besides `style`; a child of a system class also the subclass that brings its messages here
+  // (the framework's own classes bring them through their window procedure).
   void createChild(const wchar_t* windowClass, DWORD style, DWORD exStyle = 0);
   void createWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, int x, int y);
-  // The kind's own messages, before those all kinds share.
-  virtual bool kindMessage(UINT /*msg*/, WPARAM& /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
+
+  // The one switch of the messages every kind may get: each case unpacks wp and lp once and
+  // calls a typed handler below. widget.cpp.
+  bool sharedMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result);
+  // The system's handling of a message, for a handler that needs its answer first.
+  LRESULT systemMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+  // Typed handlers of the shared messages. A kind that handles one differently overrides the
+  // handler, never adds a case for the message. Input in input.cpp; true where a handler
+  // returns bool: the message was taken and goes no further.
+  virtual bool onKeyDown(int& key);
+  bool onChar(WPARAM& unit);
+  void onMouseDown(MouseButton button, ShiftState shift, Point at);
+  virtual void onMouseUp(MouseButton button, Point at);
+  void onMouseMove(ShiftState shift, Point at);
+  bool onMouseWheel(int delta, ShiftState shift, Point screen);
+  void onScroll(ScrollBar bar, int code, WORD carried);
+  void onSetFocus();
+  void onKillFocus(HWND next);
+  // The dialog manager asks which keys the control keeps from it; `standard` is the window
+  // class's own answer, `message` the key message in question (null when none).
+  LRESULT onGetDlgCode(LRESULT standard, const MSG* message) const;
+  // widget.cpp.
+  void onCommand(WORD code, WORD id, HWND child);
+  HBRUSH onCtlColor(UINT msg, HDC dc, HWND child);
+  // Controls live as long as their component: a close request never destroys their window.
+  virtual void onClose() {}
+  bool onContextMenu(HWND window, Point screen);
+  virtual void onSize() { control_.handleResize(); }
+  bool onSetCursor(HWND window, UINT hitTest);
+  // True when the background was erased (or needs no erasing); false leaves it to the system.
+  virtual bool onEraseBackground(HDC /*dc*/) { return false; }
+
+  // Controls that handle the keyboard themselves: the custom ones and edits.
+  virtual bool takesKeys() const { return false; }
   // A notification from this control's window to its parent (WM_COMMAND's code).
   virtual void notified(WORD /*code*/) {}
   // The colours a child asks its parent for before it paints; null leaves them to the system.
@@ -96,6 +123,8 @@ class Win32Widget : public WidgetPeer {
   virtual void childWindowReplaced(HWND /*old*/, HWND /*now*/) {}
   // WM_COMMAND from a menu (forms).
   virtual void menuCommand(WORD /*id*/) {}
+  // Fills the client area with a brush: an erased background.
+  void fillClient(HDC dc, HBRUSH brush) const;
 
   std::wstring windowText() const;
   Win32Widget& formWidget();
@@ -118,17 +147,8 @@ class Win32Widget : public WidgetPeer {
   bool recreating_ = false;  // the window is being replaced: its messages are no events
 
  private:
-  // Messages every kind handles alike: notifications from children, colours, context menu,
-  // resize, cursor, accessibility.
-  bool commonMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result);
-  // input.cpp: keyboard, mouse, wheel, scroll bars and focus, handed to the control. True when
-  // the control took the message, which then goes no further.
-  bool inputMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result);
-  bool keyDown(WPARAM& wp, LRESULT& result);
-  bool character(WPARAM& wp, LRESULT& result);
-  bool wheel(WPARAM wp, LPARAM lp, LRESULT& result);
-  void scrolled(ScrollBar bar, WPARAM wp);
   int scrollMessagePosition(ScrollBar bar, int code, WORD carried) const;
+  bool subclassed_ = false;  // a system class's child: its messages come through the subclass
 
   TOOLINFOW hintTool(const Win32Widget& form) const;
   HWND tooltip();
@@ -154,8 +174,11 @@ std::unique_ptr<Win32Widget> makeSystemWidget(WidgetKind kind, Control& control,
 extern const wchar_t kFormClass[];
 extern const wchar_t kImageClass[];
 extern const wchar_t kCustomClass[];
+bool isFrameworkClass(const wchar_t* windowClass);
 HCURSOR cursorHandle(int number);
-// Brings a child's messages to its widget's handleMessage.
+// A mouse message's key flags; Alt, which they lack, from the keyboard's state. input.cpp.
+ShiftState mouseShift(WPARAM flags);
+// Brings a system class's child's messages to its widget's message().
 LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref);
 
 }  // namespace fw::win32

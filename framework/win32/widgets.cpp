@@ -2,12 +2,15 @@
 // classes and the subclass of the system's controls, each with the one error guard of its
 // window; and the factory that makes the widget class for a kind of control.
 //
-//   window procedure / subclass  →  Win32Widget::windowMessage / handleMessage  (widget.h)
-//     input (keys, characters, mouse, wheel, scroll bars, focus, WM_GETDLGCODE) → input.cpp
-//     a kind's own messages → its class: form_widget.cpp (+ form_density.cpp), edit_widget.cpp,
-//       status_bar_widget.cpp, image_widget.cpp, custom_widget.cpp, system_widgets.cpp
-//     messages all kinds share (WM_COMMAND, colours, context menu, size, cursor) → widget.cpp
+//   window procedure (the framework's classes) / subclass (system classes' children)
+//     →  Win32Widget::message  (widget.h): a kind's own switch, in its class, for its own
+//        messages: form_widget.cpp (+ form_density.cpp), image_widget.cpp, custom_widget.cpp
+//     →  its default, Win32Widget::sharedMessage (widget.cpp): the one switch of the messages
+//        every kind may get, calling typed handlers (input ones in input.cpp) that a kind
+//        overrides where it differs (edit_widget.cpp, system_widgets.cpp ...)
+//     →  what is not taken goes to the system: DefWindowProc or the class's own procedure
 #include <algorithm>
+#include <cwchar>
 #include <exception>
 #include <stdexcept>
 #include <utility>
@@ -49,11 +52,26 @@ Win32Widget* attach(HWND hwnd, UINT msg, LPARAM lp) {
   return reinterpret_cast<Win32Widget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+// A message through its widget, then (unless taken) the system's handling, within the one
+// error guard. `system` is called with hwnd, never through the widget: a handler may have
+// destroyed it.
+template <class System>
+LRESULT route(Win32Widget& w, UINT msg, WPARAM wp, LPARAM lp, System system) {
+  const WPARAM received = wp;
+  return guarded(
+      msg,
+      [&] {
+        LRESULT result = 0;
+        return w.message(msg, wp, lp, result) ? result : system(wp);
+      },
+      [&] { return system(received); });
+}
+
 // The procedure of the framework's own window classes (forms, images, custom controls).
 LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Win32Widget* w = attach(hwnd, msg, lp);
   if (!w || !w->hwnd()) return DefWindowProcW(hwnd, msg, wp, lp);
-  return guarded(msg, [&] { return w->windowMessage(msg, wp, lp); }, [&] { return DefWindowProcW(hwnd, msg, wp, lp); });
+  return route(*w, msg, wp, lp, [&](WPARAM passed) { return DefWindowProcW(hwnd, msg, passed, lp); });
 }
 
 // Cursors registered by number; owned for the life of the program as the system owns its own.
@@ -64,20 +82,16 @@ std::vector<std::pair<int, HCURSOR>>& registeredCursors() {
 
 }  // namespace
 
-// Every child window's messages, before its class's own procedure.
+// A system class's child's messages, before its class's own procedure.
 LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-  auto* w = reinterpret_cast<Win32Widget*>(ref);
-  const WPARAM received = wp;
-  return guarded(
-      msg,
-      [&] {
-        if (msg == WM_GETDLGCODE && w->takesKeys())
-          return w->dialogCode(DefSubclassProc(hwnd, msg, wp, lp), reinterpret_cast<const MSG*>(lp));
-        LRESULT result = 0;
-        if (w->handleMessage(msg, wp, lp, result)) return result;
-        return DefSubclassProc(hwnd, msg, wp, lp);
-      },
-      [&] { return DefSubclassProc(hwnd, msg, received, lp); });
+  return route(*reinterpret_cast<Win32Widget*>(ref), msg, wp, lp,
+               [&](WPARAM passed) { return DefSubclassProc(hwnd, msg, passed, lp); });
+}
+
+bool isFrameworkClass(const wchar_t* windowClass) {
+  for (const wchar_t* ours : {kFormClass, kImageClass, kCustomClass})
+    if (std::wcscmp(windowClass, ours) == 0) return true;
+  return false;
 }
 
 HCURSOR cursorHandle(int number) {

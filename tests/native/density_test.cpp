@@ -3,6 +3,7 @@
 // densities is laid out as if it had been made there, and comes back exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -146,6 +147,26 @@ TEST_F(Density, EveryTextFitsItsBoxAtEachDensity) {
     EXPECT_EQ(list().DefRowHeight(), std::max(fw::scaleToDpi(18, dpi), letters(list().font()) + 3));
     fw::Application::instance().terminate();
   }
+}
+
+// A font of the default character set gets, where the system's code page is not Turkish, a
+// face without "ı", "ş" or "ğ" (under Wine the bitmap MS Sans Serif): every control that shows
+// a Turkish letter asks for the Turkish set. The call list's own fonts are checked with it.
+TEST_F(Density, EveryTextWithTurkishLettersAsksForTheTurkishCharacterSet) {
+  open(114);
+  int turkish = 0;
+  for (fw::Form* form : forms) {
+    forEachControl(*form, [&](fw::Control& c) {
+      std::string text = c.caption();
+      if (auto* memo = dynamic_cast<fw::Memo*>(&c))
+        for (const std::string& line : memo->lines()) text += line;
+      if (std::none_of(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; }))
+        return;
+      ++turkish;
+      EXPECT_EQ(c.font().charset, fw::kTurkishCharset) << form->name() << "." << c.name() << " '" << text << "'";
+    });
+  }
+  EXPECT_GE(turkish, 6) << "the windows' Turkish texts were all looked at";
 }
 
 TEST_F(Density, AtTheDesignDensityOnlyTheTimeColumnAndItsDonorsChange) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "fw/win32/handles.h"
+
 namespace korvansim {
 namespace {
 
@@ -123,19 +125,14 @@ class ReplyWindow {
     windowClass.hInstance = thisModule();
     windowClass.lpszClassName = kReplyWindowClass;
     RegisterClassExW(&windowClass);  // already registered by an earlier request is fine
-    window_ = CreateWindowExW(0, kReplyWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              windowClass.hInstance, &inbox);
+    window_.reset(CreateWindowExW(0, kReplyWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  windowClass.hInstance, &inbox));
   }
-  ~ReplyWindow() {
-    if (window_) DestroyWindow(window_);
-  }
-  ReplyWindow(const ReplyWindow&) = delete;
-  ReplyWindow& operator=(const ReplyWindow&) = delete;
 
-  HWND get() const { return window_; }
+  HWND get() const { return window_.get(); }
 
  private:
-  HWND window_ = nullptr;
+  fw::win32::UniqueWindow window_;
 };
 
 }  // namespace

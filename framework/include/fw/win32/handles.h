@@ -55,6 +55,11 @@ struct IconTraits {
   static HICON invalid() { return nullptr; }
   static void close(HICON h) { DestroyIcon(h); }
 };
+// Memory from GlobalAlloc; handed to the clipboard with release(), which then owns it.
+struct GlobalTraits {
+  static HGLOBAL invalid() { return nullptr; }
+  static void close(HGLOBAL h) { GlobalFree(h); }
+};
 
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 template <class T>
@@ -62,6 +67,62 @@ using GdiObject = UniqueHandle<T, GdiTraits<T>>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalTraits>;
+
+// A window class registered for as long as the owner lives. A class of that name registered
+// before (by an earlier owner that still lives) is taken as it is and left registered.
+class RegisteredClass {
+ public:
+  // False from valid() when the system refused the class for another reason.
+  explicit RegisteredClass(const WNDCLASSEXW& wc) : instance_(wc.hInstance), atom_(RegisterClassExW(&wc)) {
+    if (!atom_ && GetLastError() == ERROR_CLASS_ALREADY_EXISTS) shared_ = true;
+  }
+  ~RegisteredClass() {
+    if (atom_) UnregisterClassW(MAKEINTATOM(atom_), instance_);
+  }
+  RegisteredClass(const RegisteredClass&) = delete;
+  RegisteredClass& operator=(const RegisteredClass&) = delete;
+  bool valid() const { return atom_ != 0 || shared_; }
+
+ private:
+  HINSTANCE instance_;
+  ATOM atom_;
+  bool shared_ = false;
+};
+
+// The clipboard opened for the scope; closed on every way out, so another program is never
+// locked out by an early return or an error.
+class OpenClipboardScope {
+ public:
+  explicit OpenClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  ~OpenClipboardScope() {
+    if (open_) CloseClipboard();
+  }
+  OpenClipboardScope(const OpenClipboardScope&) = delete;
+  OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
+  explicit operator bool() const { return open_; }
+
+ private:
+  bool open_;
+};
+
+// Global memory locked for the scope. get() is null when the lock failed (memory that was
+// discarded, or a handle that is not global memory): callers must check it.
+template <class T>
+class GlobalLocked {
+ public:
+  explicit GlobalLocked(HGLOBAL mem) : mem_(mem), p_(static_cast<T*>(mem ? GlobalLock(mem) : nullptr)) {}
+  ~GlobalLocked() {
+    if (p_) GlobalUnlock(mem_);
+  }
+  GlobalLocked(const GlobalLocked&) = delete;
+  GlobalLocked& operator=(const GlobalLocked&) = delete;
+  T* get() const { return p_; }
+
+ private:
+  HGLOBAL mem_;
+  T* p_;
+};
 
 // A device context borrowed from a window for the scope.
 class WindowDC {
