@@ -18,7 +18,11 @@ TCellGrid::TCellGrid(fw::Component* owner, fw::Control* parent)
   const int dpi = this->dpi();
   fw::Font f;
   f.height = fw::scaleToDpi(f.height, dpi);
-  headerFont_ = footerFont_ = gutterFont_ = f;
+  // The header, footer and gutter show Turkish titles: asked for in the default character set,
+  // a system of another code page gives them a face without letters such as the dotless i.
+  fw::Font boxFont = f;
+  boxFont.charset = fw::kTurkishCharset;
+  headerFont_ = footerFont_ = gutterFont_ = boxFont;
   askedRowHeight_ = defRowHeight_ = fw::scaleToDpi(designRowHeight_, dpi);
   defColWidth_ = fw::scaleToDpi(designColWidth_, dpi);
   gutterWidth_ = fw::scaleToDpi(designGutterWidth_, dpi);

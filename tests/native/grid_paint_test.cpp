@@ -388,6 +388,24 @@ TEST(GridLayout, TheCallListLoadsWithItsColumnsFontsAndCursor) {
   EXPECT_EQ(g.CurrentCol(), -1);
 }
 
+// The header, footer and gutter draw Turkish titles: their fonts ask for the Turkish letters
+// whether new or read from a layout that names only face and height.
+TEST(GridLayout, TheBoxFontsAskForTurkishLettersNewAndFromTheLayout) {
+  fw::registerStandardClasses();
+  grid::registerClasses();
+  fw::headless::setResourceDir(ZELVORA_TEST_DATA);
+  fw::Form plain(nullptr);
+  auto& fresh = plain.create<TCellGrid>(&plain);
+  fw::Form form(nullptr);
+  form.loadLayout("grid_window.layout");
+  auto& loaded = form.component<TCellGrid>("CellGrid1");
+  for (const TCellGrid* g : {&fresh, &loaded}) {
+    SCOPED_TRACE(g == &fresh ? "new" : "from the layout");
+    for (const fw::Font* f : {&g->HeaderFont(), &g->FooterFont(), &g->GutterFont()})
+      EXPECT_EQ(f->charset, fw::kTurkishCharset) << f->name << " " << f->height;
+  }
+}
+
 TEST(GridLayout, ColumnPropertiesFailWithTheirPlace) {
   fw::registerStandardClasses();
   grid::registerClasses();
