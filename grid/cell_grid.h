@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cell_grid_columns.h"
+#include "cell_insets.h"
 #include "cell_grid_types.h"
 #include "fw/canvas.h"
 #include "fw/controls.h"
@@ -180,7 +181,8 @@ class TCellGrid : public fw::CustomControl {
   // have more than they need (the most first), so the total stays.
   void MakeRoomForTexts();
   // Pixels the painting leaves between a row's height and its text's cell height, and between
-  // a column's width and its text's (cells, then header, gutter and footer boxes).
+  // a column's width and its text's (cells, then header, gutter and footer boxes), at the design
+  // density; at a higher one they grow with the insets (cell_insets.h), never below these.
   static constexpr int kCellPaddingY = 3;
   static constexpr int kCellPaddingX = 7;
   static constexpr int kBoxPaddingY = 4;
@@ -411,6 +413,7 @@ class TCellGrid : public fw::CustomControl {
   bool batchLock_ = false;
   int toggledColumn_ = -1;
   TGridGeometry geometry_;
+  fw::Rect updateBox_;  // the client box the paint under way must cover
   int scrollX_ = 0;
   int scrollY_ = 0;
   fw::Rect fillHandleRect_{-1, -1, -1, -1};

@@ -70,7 +70,7 @@ int TCellGrid::MeasureColumnText(int col) const {
   // Measured in the grid's font, which is the window's own.
   int m = 0;
   for (const std::string& s : (*columns_)[col].strings_)
-    m = std::max(m, (s.empty() ? 0 : peer().measureText(s).width) + kCellPaddingX);
+    m = std::max(m, (s.empty() ? 0 : peer().measureText(s).width) + cellInsets(dpi()).paddingX());
   return std::max(m, px(20));
 }
 
@@ -88,10 +88,10 @@ int TCellGrid::NeededColumnWidth(int col) const {
     return w;
   };
   int need = 0;
-  if (headerLine_ > 0 && !column.title_.empty()) need = widest(headerFont_, column.title_) + kBoxPaddingX;
+  if (headerLine_ > 0 && !column.title_.empty()) need = widest(headerFont_, column.title_) + boxInsets(dpi()).paddingX();
   if (!column.widestText_.empty()) {
     const fw::TextMetrics m = fw::backend::measureText(column.font_, column.widestText_);
-    need = std::max(need, m.width + m.overhang + kCellPaddingX);
+    need = std::max(need, m.width + m.overhang + cellInsets(dpi()).paddingX());
   }
   return need;
 }

@@ -60,7 +60,9 @@ void TCellInplace::PlaceEditor() {
 
   fw::Rect r = grid_.CellRectToClient(grid_.CellRect(col, row));
   if (alignment_ == haRight) r.right += 1;
-  r = {r.left + 4, r.top + 3, r.right - 4, r.bottom - 3};
+  // Its text starts where the painted text did.
+  const int side = cellInsets(grid_.dpi()).left;
+  r = {r.left + side, r.top + 3, r.right - side, r.bottom - 3};
   // One line in the column's font. Measured on the editor's own window, which holds that font
   // from the line above; the grid's surface holds whatever font it painted with last.
   const int height = peer().measureText("gM").height;
