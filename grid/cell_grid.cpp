@@ -13,7 +13,7 @@ namespace grid {
 
 TCellGrid::TCellGrid(fw::Component* owner, fw::Control* parent)
     : fw::CustomControl(owner, parent, fw::WidgetStyle{.border = true, .scrollBars = true}),
-      columns_(std::make_unique<TCellColumns>(*this)) {
+      columns_(std::make_unique<TCellColumns>(*this, static_cast<TColumnsOwner&>(*this))) {
   // The defaults are design values, at the density of the grid's form.
   const int dpi = this->dpi();
   fw::Font f;
@@ -55,7 +55,7 @@ const std::string& emptyText() {
 
 const std::string& TCellGrid::rawText(int col, int row) const {
   if (col < 0 || col >= ColCount() || row < 0) return emptyText();
-  const auto& lines = (*columns_)[col].strings_;
+  const auto& lines = (*columns_)[col].Cells();
   return static_cast<size_t>(row) < lines.size() ? lines[static_cast<size_t>(row)] : emptyText();
 }
 
@@ -69,7 +69,7 @@ void TCellGrid::EditCellText(int col, int row, bool byUser, std::string text) {
   const bool inside = col >= 0 && row >= 0 && col <= ColCount() - 1 && row <= rowCount_ - 1;
   if (byUser && inside && (*columns_)[col].ReadOnly()) return;
   if (!inside) throw CellIndexError();
-  auto& lines = (*columns_)[col].strings_;
+  auto& lines = (*columns_)[col].Cells();
   if (lines.size() <= static_cast<size_t>(row)) lines.resize(static_cast<size_t>(row) + 1);
   std::string& stored = lines[static_cast<size_t>(row)];
   if (stored == text) return;
@@ -81,7 +81,7 @@ void TCellGrid::EditCellText(int col, int row, bool byUser, std::string text) {
     if (OnCellChange) OnCellChange(*this, col, row, s);
     // A handler may have changed the columns; the cell is looked up again.
     if (col >= ColCount()) return;
-    auto& current = (*columns_)[col].strings_;
+    auto& current = (*columns_)[col].Cells();
     if (current.size() <= static_cast<size_t>(row)) current.resize(static_cast<size_t>(row) + 1);
     current[static_cast<size_t>(row)] = std::move(s);
   } else {
@@ -100,7 +100,7 @@ int TCellGrid::AppendRow() {
   HideCaretAndEditor();
   const size_t last = static_cast<size_t>(rowCount_);
   for (int c = 0; c < ColCount(); ++c) {
-    auto& lines = (*columns_)[c].strings_;
+    auto& lines = (*columns_)[c].Cells();
     if (lines.size() < last + 1) lines.resize(last + 1);
     lines[last].clear();
   }
@@ -113,7 +113,7 @@ void TCellGrid::InsertRow(int row) {
   HideCaretAndEditor();
   if (row < 0 || row >= rowCount_) return;
   for (int c = 0; c < ColCount(); ++c) {
-    auto& lines = (*columns_)[c].strings_;
+    auto& lines = (*columns_)[c].Cells();
     if (lines.size() < static_cast<size_t>(row)) lines.resize(static_cast<size_t>(row));
     lines.insert(lines.begin() + row, std::string());
   }
@@ -125,7 +125,7 @@ void TCellGrid::RemoveRow(int row) {
   HideCaretAndEditor();
   if (row < 0 || row >= rowCount_) return;
   for (int c = 0; c < ColCount(); ++c) {
-    auto& lines = (*columns_)[c].strings_;
+    auto& lines = (*columns_)[c].Cells();
     if (lines.size() <= static_cast<size_t>(row)) continue;
     // The removed line's storage goes to the end, emptied: the list keeps its length and a
     // later write there reuses it.
@@ -138,7 +138,7 @@ void TCellGrid::RemoveRow(int row) {
 }
 
 void TCellGrid::ClearAll() {
-  for (int c = 0; c < ColCount(); ++c) (*columns_)[c].strings_.clear();
+  for (int c = 0; c < ColCount(); ++c) (*columns_)[c].Cells().clear();
   InvalidateCellArea();
   raiseCellEvent(fw::access::event::Reorder, -1, -1);
 }
@@ -197,6 +197,8 @@ void TCellGrid::setColCount(int v) {
 }
 
 void TCellGrid::setColumns(const TCellColumns& v) { columns_->Assign(v); }
+
+bool TCellGrid::EditorActive() const { return inplace_ && inplace_->Open(); }
 
 void TCellGrid::columnsChanged(TCellColumn* column) {
   if (column) {

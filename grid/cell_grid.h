@@ -11,6 +11,7 @@
 
 #include "cell_grid_columns.h"
 #include "cell_insets.h"
+#include "grid_hit_test.h"
 #include "cell_grid_types.h"
 #include "fw/canvas.h"
 #include "fw/controls.h"
@@ -19,7 +20,7 @@
 
 namespace grid {
 
-class TCellGrid : public fw::CustomControl {
+class TCellGrid : public fw::CustomControl, private TColumnsOwner {
  public:
   TCellGrid(fw::Component* owner, fw::Control* parent);
   ~TCellGrid() override;
@@ -201,7 +202,7 @@ class TCellGrid : public fw::CustomControl {
   const fw::Rect& FillHandleRect() const { return fillHandleRect_; }
   const TGridRect& FillRange() const { return fillRange_; }
   const std::string& TypedText() const { return typedText_; }
-  bool EditorActive() const { return editorActive_; }
+  bool EditorActive() const;
   TCellInplace& Inplace() const { return *inplace_; }
 
   // --- Scrolling.
@@ -274,11 +275,13 @@ class TCellGrid : public fw::CustomControl {
   void fontChanged() override;
 
  private:
-  friend class TCellColumn;
-  friend class TCellColumns;
-  friend class TCellInplace;
+  // What the columns ask of their grid.
+  int newColumnWidth() const override { return defColWidth_; }
+  fw::Color newColumnColor() const override { return Color(); }
+  const fw::Font& gridFont() const override { return font(); }
+  void columnsChanged(TCellColumn* column) override;
+  void columnToggled(int index) override { toggledColumn_ = index; }
 
-  void columnsChanged(TCellColumn* column);
   // Tells assistive technology about a cell (row -1: the header), or the grid when col is -1.
   void raiseCellEvent(unsigned event, int col, int row);
   // The stored text without a copy, for painting; empty beyond the lists.
@@ -286,6 +289,7 @@ class TCellGrid : public fw::CustomControl {
   // The current cell held inside the grid ((-1, -1) without rows or columns), selected alone.
   void clampCurrentCell();
   bool cellStateFits() const;
+  TGridHitTest hitTest() const;
   fw::Rect clientRect() const;
   fw::Rect selectionClientRect() const;
   // The rows whose cells may meet the band [top, bottom) of client y.
@@ -297,8 +301,6 @@ class TCellGrid : public fw::CustomControl {
   // Sets the row height from the one asked for and the fonts' needs; true when it changed.
   bool updateRowHeight();
 
-  // Hides the caret without touching the editor.
-  void hideCaret();
   // Keys, typing, the mouse and the clipboard act only on a grid with at least one cell.
   bool hasCells() const { return ColCount() > 0 && rowCount_ > 0; }
 
@@ -423,7 +425,6 @@ class TCellGrid : public fw::CustomControl {
   int rangeEndCol_ = 0;
   int rangeEndRow_ = 0;
   std::string typedText_;
-  bool editorActive_ = false;
   std::unique_ptr<TCellInplace> inplace_;
   std::unique_ptr<TCellGridAccessible> accessible_;
   bool loadingLayout_ = false;
@@ -449,6 +450,7 @@ class TCellInplace : public fw::Edit {
   void PlaceEditor();
   // Hides the editor; the grid no longer counts it as open.
   void HideEditor();
+  bool Open() const { return open_; }
   void SetEditorAlignment(THorzAlign a);
 
   // Every change of the text is written into the cell at once.
@@ -463,6 +465,7 @@ class TCellInplace : public fw::Edit {
   THorzAlign alignment_ = haLeft;
   int editCol_ = -1;
   int editRow_ = -1;
+  bool open_ = false;
 };
 
 // Makes "TCellGrid" known to layouts and registers the grid's five cursors (101 to 105) from

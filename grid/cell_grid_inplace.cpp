@@ -1,6 +1,7 @@
 // TCellInplace, the one-line editor laid over the current cell: it writes the cell on every
 // change of its text, so there is nothing to commit or cancel when it closes.
 #include "cell_grid.h"
+#include "grid_caret.h"
 
 namespace grid {
 namespace {
@@ -29,7 +30,7 @@ TCellInplace::TCellInplace(TCellGrid& grid)
 
 void TCellInplace::HideEditor() {
   if (visible()) hide();
-  grid_.editorActive_ = false;
+  open_ = false;
 }
 
 void TCellInplace::SetEditorAlignment(THorzAlign a) {
@@ -40,7 +41,8 @@ void TCellInplace::SetEditorAlignment(THorzAlign a) {
 }
 
 void TCellInplace::ShowEditorAt(int col, int row) {
-  grid_.hideCaret();
+  caret::hide(grid_.peer());
+  open_ = true;
   editCol_ = col;
   editRow_ = row;
   const TCellColumn& column = grid_.Columns()[col];

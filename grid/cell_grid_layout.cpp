@@ -173,9 +173,9 @@ void TCellGrid::changeScale(int oldDpi, int newDpi) {
   for (int c = 0; c < ColCount(); ++c) {
     TCellColumn& column = (*columns_)[c];
     // A fitted width differs from its layout's by the fit, which is made again below.
-    column.width_ = column.designWidth_ != fw::kNoDesign ? fw::scaleToDpi(column.designWidth_, newDpi)
-                                                        : fw::mulDiv(column.width_, newDpi, oldDpi);
-    if (column.FontIsOwn()) column.font_ = font(column.font_, column.designFontHeight_);
+    column.storeWidth(column.DesignWidth() != fw::kNoDesign ? fw::scaleToDpi(column.DesignWidth(), newDpi)
+                                                            : fw::mulDiv(column.Width(), newDpi, oldDpi));
+    if (column.FontIsOwn()) column.storeFont(font(column.Font(), column.DesignFontHeight()));
   }
   askedRowHeight_ = fw::rescale(askedRowHeight_, designRowHeight_, oldDpi, newDpi);
   defColWidth_ = fw::rescale(defColWidth_, designColWidth_, oldDpi, newDpi);
@@ -187,7 +187,7 @@ void TCellGrid::changeScale(int oldDpi, int newDpi) {
   RebuildHeader();
   MakeRoomForTexts();
   if (hasCells()) EnsureCellVisible(currentCol_, currentRow_);
-  if (editorActive_) inplace_->PlaceEditor();
+  if (EditorActive()) inplace_->PlaceEditor();
   FullRepaint();
 }
 

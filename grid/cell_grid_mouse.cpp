@@ -11,18 +11,6 @@
 namespace grid {
 namespace {
 
-// The smallest column k whose left edge lies at or right of content x, or ColCount when there
-// is none: a point on a shared border belongs to the column before it.
-int columnEndingAt(const TCellGrid& g, int contentX) {
-  int left = 0;
-  for (int k = 0; k < g.ColCount(); ++k) {
-    if (left >= contentX) return k;
-    const TCellColumn& column = g.Columns()[k];
-    if (column.Visible()) left += column.Width();
-  }
-  return g.ColCount();
-}
-
 // The visible columns from `first` to `last`, in index order.
 std::vector<int> visibleColumnsBetween(const TCellGrid& g, int first, int last) {
   std::vector<int> list;
@@ -64,57 +52,26 @@ void repeatBlock(TCellGrid& g, const TGridRect& block) {
 // ---------------------------------------------------------------------------------------------
 // Hit tests
 
-TGridCoord TCellGrid::CellAtPoint(int x, int y) const {
-  const int contentX = x + scrollX_ - geometry_.gutterExtent;
-  const int contentY = y + scrollY_ - geometry_.headerHeight;
-  const int col = std::max(0, columnEndingAt(*this, contentX) - 1);
-  const int row = std::max(0, std::min(contentY / defRowHeight_, rowCount_ - 1));
-  return {col, row};
+TGridHitTest TCellGrid::hitTest() const {
+  return TGridHitTest({geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_});
 }
 
-int TCellGrid::ColumnAtX(int x) const {
-  if (x < geometry_.gutterExtent) return -1;
-  return columnEndingAt(*this, x + scrollX_ - geometry_.gutterExtent) - 1;
-}
-
-int TCellGrid::RowAtY(int y) const {
-  if (y < geometry_.headerHeight) return -1;
-  const int row = (y + scrollY_ - geometry_.headerHeight) / defRowHeight_;
-  return row > rowCount_ - 1 ? -1 : row;
-}
+TGridCoord TCellGrid::CellAtPoint(int x, int y) const { return hitTest().cellAt(x, y); }
+int TCellGrid::ColumnAtX(int x) const { return hitTest().columnAt(x); }
+int TCellGrid::RowAtY(int y) const { return hitTest().rowAt(y); }
 
 THitZone TCellGrid::ZoneAt(int x, int y) {
-  const int contentX = x + scrollX_ - geometry_.gutterExtent;
-  const int contentY = y + scrollY_ - geometry_.headerHeight;
-
-  // A band of three pixels (at 114 dpi) around each column's right border, at any height. A hidden column
-  // has no border of its own: its edge is the visible column's before it, found first.
+  const TGridHitTest hit = hitTest();
+  // A band of three pixels (at 114 dpi) around each column's right border, at any height.
   bool onBorder = false;
   if (!autoColWidth_) {
-    int edge = 0;
-    for (int c = 0; c < ColCount(); ++c) {
-      const TCellColumn& column = (*columns_)[c];
-      if (!column.visible_) continue;
-      edge += column.width_;
-      if (edge - px(2) < contentX && contentX < edge + px(2)) {
-        sizingColumn_ = c;
-        onBorder = column.canResize_;
-        break;
-      }
+    const int c = hit.borderColumnAt(x, px(2));
+    if (c >= 0) {
+      sizingColumn_ = c;
+      onBorder = (*columns_)[c].CanResize();
     }
   }
-  // The handle wins over a border it overlaps: both sit on the selection's corner.
-  if (fillHandleRect_.contains({x, y})) return hzFillHandle;
-  if (onBorder) return hzColumnBorder;
-
-  const bool inGutter = x < geometry_.gutterExtent, inHeader = y < geometry_.headerHeight;
-  const bool rightOfGutter = x > geometry_.gutterExtent, belowHeader = y > geometry_.headerHeight;
-  const bool inColumns = contentX < geometry_.columnsWidth, inRows = contentY < geometry_.rowsHeight;
-  if (inGutter && inHeader) return hzCorner;
-  if (inGutter && belowHeader && inRows) return hzGutter;
-  if (inHeader && rightOfGutter && inColumns) return hzHeader;
-  if (rightOfGutter && belowHeader && inColumns && inRows) return hzCell;
-  return hzNone;
+  return hit.zoneAt(x, y, fillHandleRect_.contains({x, y}), onBorder);
 }
 
 TMouseMode TCellGrid::ModeOfZone(THitZone zone) {
@@ -193,8 +150,7 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
       EnsureCellVisible(cell.Col, cell.Row);
       if (cell.Col == currentCol_ && cell.Row == currentRow_) {
         // The second press on a cell opens it for editing in place.
-        if (!readOnly_ && !(*columns_)[cell.Col].readOnly_) {
-          editorActive_ = true;
+        if (!readOnly_ && !(*columns_)[cell.Col].ReadOnly()) {
           inplace_->ShowEditorAt(cell.Col, cell.Row);
         }
       } else {
@@ -314,25 +270,22 @@ void TCellGrid::sizeColumnTo(int x) {
   const int w = std::max(least, x + scrollX_ - sizingColumnLeft_ - geometry_.gutterExtent);
   TCellColumn& column = (*columns_)[c];
   if (!fitToWidth_) {
-    column.width_ = w;
+    column.storeWidth(w);
   } else {
     // The pair of the column and its visible right neighbour shares the room the other
     // columns leave, so the grid stays fitted; the last column's border has no partner.
     const int n = NextVisibleColumn(c);
     if (n == c) return;
     TCellColumn& neighbour = (*columns_)[n];
-    const int others = TotalColumnWidth() - column.width_ - neighbour.width_;
+    const int others = TotalColumnWidth() - column.Width() - neighbour.Width();
     const int room = clientSize().width - geometry_.gutterExtent - others;
     if (room <= 2 * least) return;  // no room for two of the narrowest columns
-    column.width_ = w;
-    neighbour.width_ = room - w;
-    if (neighbour.width_ < least) {
-      column.width_ = room - least;
-      neighbour.width_ = least;
-    }
-    neighbour.designWidth_ = fw::kNoDesign;
+    const int kept = std::min(w, room - least);
+    column.storeWidth(kept);
+    neighbour.storeWidth(room - kept);
+    neighbour.setDesignWidth(fw::kNoDesign);
   }
-  column.designWidth_ = fw::kNoDesign;  // sized by the user: it keeps its proportion
+  column.setDesignWidth(fw::kNoDesign);  // sized by the user: it keeps its proportion
   // Straight into the columns: a drag step must not rebuild the header or repaint everything.
   Recalculate();
   InvalidateRightOf(geometry_.gutterExtent);

@@ -55,7 +55,7 @@ void TCellGrid::InvalidateRightOf(int x) {
 void TCellGrid::InvalidateColumn(int i) {
   if (i < 0 || i >= ColCount()) return;
   const int left = ColumnLeft(i) + geometry_.gutterExtent - scrollX_;
-  invalidateRect({left - 3, 0, left + (*columns_)[i].width_ + 3, clientRect().bottom});
+  invalidateRect({left - 3, 0, left + (*columns_)[i].Width() + 3, clientRect().bottom});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -91,8 +91,8 @@ void TCellGrid::paint(fw::Canvas& canvas) {
     const int dx = geometry_.gutterExtent - scrollX_;
     for (int c = 0, left = 0; c < ColCount(); ++c) {
       const TCellColumn& column = (*columns_)[c];
-      if (!column.visible_) continue;
-      const int right = left + column.width_;
+      if (!column.Visible()) continue;
+      const int right = left + column.Width();
       // The column's strip in client x, its shared left line included.
       const bool inBox = left - 1 + dx < cells.right && right + dx > cells.left;
       left = right;
@@ -117,7 +117,7 @@ void TCellGrid::drawCell(fw::Canvas& canvas, int col, int row) {
   fw::Rect r = CellRectToClient(CellRect(col, row));
   if (!meets(r, geometry_.cellArea) || !meets(r, updateBox_)) return;
   const TCellColumn& column = (*columns_)[col];
-  fw::Font font = column.font_;
+  fw::Font font = column.Font();
   if (!enabled_) font.color = gridColor_;
   canvas.setFont(font);
   canvas.setPen({gridColor_});
@@ -133,7 +133,7 @@ void TCellGrid::drawCell(fw::Canvas& canvas, int col, int row) {
     canvas.fillRect(r);
   }
   canvas.setBrush({.clear = true});
-  drawAlignedText(canvas, rawText(col, row), inset(r, cellInsets(dpi())), false, column.vertAlign_, column.horzAlign_);
+  drawAlignedText(canvas, rawText(col, row), inset(r, cellInsets(dpi())), false, column.VertAlign(), column.HorzAlign());
 }
 
 fw::Point TCellGrid::RepaintCellText(int col, int row, bool typing) {
@@ -144,7 +144,7 @@ fw::Point TCellGrid::RepaintCellText(int col, int row, bool typing) {
     const TCellColumn& column = (*columns_)[col];
     const fw::Color fill = CellColor(col, row);
     canvas.setBrush({fill});
-    canvas.setFont(column.font_);
+    canvas.setFont(column.Font());
     bool handled = false;
     if (OnDrawCell) OnDrawCell(*this, canvas, col, row, r, handled);
     if (handled) return;
@@ -152,7 +152,7 @@ fw::Point TCellGrid::RepaintCellText(int col, int row, bool typing) {
     r = inset(r, cellInsets(dpi()));
     canvas.fillRect(r);
     canvas.setBrush({.clear = true});
-    caret = drawAlignedText(canvas, rawText(col, row), r, typing, column.vertAlign_, column.horzAlign_);
+    caret = drawAlignedText(canvas, rawText(col, row), r, typing, column.VertAlign(), column.HorzAlign());
   });
   return caret;
 }
@@ -270,7 +270,7 @@ void TCellGrid::drawFooter(fw::Canvas& canvas) {
   const int dx = geometry_.gutterExtent - scrollX_;
   for (int i = 0; i < ColCount(); ++i) {
     const fw::Rect r = fw::Rect{ColumnLeft(i) - 1, geometry_.footerTop, ColumnLeft(i + 1), b + 1}.offset(dx, 0);
-    if (meets(r, client) && meets(r, updateBox_)) drawHeaderBox(canvas, r, (*columns_)[i].footer_, OnDrawFooter, footerFont_);
+    if (meets(r, client) && meets(r, updateBox_)) drawHeaderBox(canvas, r, (*columns_)[i].Footer(), OnDrawFooter, footerFont_);
   }
   const fw::Rect corner{-1, geometry_.footerTop, geometry_.gutterExtent, b + 1};
   drawHeaderBox(canvas, corner, std::string(), OnDrawFooter, footerFont_);

@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "cell_grid.h"
+#include "grid_caret.h"
 
 namespace grid {
 namespace {
-// The caret is one per GUI thread, shared by every grid (and so is whether it is shown).
-bool caretShown = false;
 // A scroll bar's page step, in rows; a line step is one row.
 constexpr int kPageRows = 5;
 }  // namespace
@@ -50,7 +49,7 @@ void TCellGrid::EnsureCellVisible(int col, int row) {
   if (row > lastRow) newY = (row - shown) * h;
 
   const int left = ColumnLeft(col) - scrollX_ + geometry_.gutterExtent;
-  const int right = left + (*columns_)[col].width_;
+  const int right = left + (*columns_)[col].Width();
   const bool needX = left < geometry_.gutterExtent || right > client.right;
   int newX = scrollX_;
   if (left < geometry_.gutterExtent) newX = std::max(0, newX + left - geometry_.gutterExtent);
@@ -69,20 +68,12 @@ void TCellGrid::EnsureCellVisible(int col, int row) {
   }
 }
 
-bool TCellGrid::CaretShown() { return caretShown; }
+bool TCellGrid::CaretShown() { return caret::shown(); }
 
-void TCellGrid::hideCaret() {
-  if (caretShown) peer().showCaret(false);
-  caretShown = false;
-}
-
-void TCellGrid::ShowGridCaret() {
-  if (!caretShown) peer().showCaret(true);
-  caretShown = true;
-}
+void TCellGrid::ShowGridCaret() { caret::show(peer()); }
 
 void TCellGrid::HideCaretAndEditor() {
-  hideCaret();
+  caret::hide(peer());
   if (inplace_) inplace_->HideEditor();
 }
 
@@ -132,27 +123,27 @@ void TCellGrid::ExtendSelection() {
 
 int TCellGrid::FirstVisibleColumn() const {
   for (int c = 0; c < ColCount(); ++c)
-    if ((*columns_)[c].visible_) return c;
+    if ((*columns_)[c].Visible()) return c;
   return -1;
 }
 
 int TCellGrid::LastVisibleColumn() const {
   for (int c = ColCount() - 1; c >= 0; --c)
-    if ((*columns_)[c].visible_) return c;
+    if ((*columns_)[c].Visible()) return c;
   return -1;
 }
 
 int TCellGrid::NextVisibleColumn(int c) const {
   if (c >= ColCount() - 1) return c;
   for (int i = std::max(c + 1, 0); i < ColCount(); ++i)
-    if ((*columns_)[i].visible_) return i;
+    if ((*columns_)[i].Visible()) return i;
   return c;
 }
 
 int TCellGrid::PreviousVisibleColumn(int c) const {
   if (c <= 0) return c;
   for (int i = std::min(c - 1, ColCount() - 1); i >= 0; --i)
-    if ((*columns_)[i].visible_) return i;
+    if ((*columns_)[i].Visible()) return i;
   return c;
 }
 
@@ -207,7 +198,7 @@ bool TCellGrid::handleMouseWheel(int delta, fw::ShiftState, fw::Point) {
 
 void TCellGrid::handleFocusGained() {
   peer().createCaret({1, std::max(0, defRowHeight_ - 2)});
-  caretShown = false;
+  caret::forget();
   InvalidateCellArea();
   raiseCellEvent(fw::access::event::Focus, currentCol_, currentRow_);
 }
@@ -215,9 +206,9 @@ void TCellGrid::handleFocusGained() {
 void TCellGrid::handleFocusLost(fw::Control* next) {
   if (next != inplace_.get()) HideCaretAndEditor();
   peer().destroyCaret();
-  caretShown = false;
+  caret::forget();
   // The focus went into the open editor: the grid still looks focused around it.
-  if (!editorActive_) InvalidateCellArea();
+  if (!EditorActive()) InvalidateCellArea();
 }
 
 }  // namespace grid
