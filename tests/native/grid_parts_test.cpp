@@ -2,6 +2,7 @@
 // hand (a gutter, a header, a hidden column between two shown ones, scrolled by a row).
 #include <gtest/gtest.h>
 
+#include "cell_grid_clipboard.h"
 #include "grid_fixtures.h"
 #include "grid_hit_test.h"
 
@@ -91,6 +92,29 @@ TEST_F(GridTest, TheGeometryHoldsTheColumnEdgesAfterEveryWidthChange) {
   g.setFitToWidth(true);
   EXPECT_EQ(g.Geometry().columnLefts, edges()) << "fitted to a narrower window";
   EXPECT_EQ(g.Geometry().columnLefts.back(), g.clientSize().width);
+}
+
+// A clipboard text as a block: every line counts for the block's height and width, only the
+// first lines asked for are kept, and line ends of every kind end a line.
+TEST(GridClipboardBlock, CountsEveryLineAndKeepsTheFirstOnes) {
+  const struct {
+    const char* text;
+    size_t keep;
+    size_t lineCount, width;
+    std::vector<std::vector<std::string>> lines;
+  } cases[] = {
+      {"", 5, 0, 1, {}},
+      {"a\tb\r\n", 5, 1, 2, {{"a", "b"}}},
+      {"a\r\nb\tc\td\ne\rf", 2, 4, 3, {{"a"}, {"b", "c", "d"}}},  // the widest line is not kept
+      {"\"x\ty\"\t\"q\r\n", 1, 1, 2, {{"x\ty", "\"q"}}},          // quoted, then a plain quote
+      {"\t\r\n\r\n", 5, 2, 2, {{"", ""}, {""}}},
+  };
+  for (const auto& c : cases) {
+    const grid::PastedBlock block = grid::readClipboardBlock(c.text, c.keep);
+    EXPECT_EQ(block.lineCount, c.lineCount) << c.text;
+    EXPECT_EQ(block.width, c.width) << c.text;
+    EXPECT_EQ(block.lines, c.lines) << c.text;
+  }
 }
 
 }  // namespace
