@@ -4,12 +4,9 @@
 
 #include "cell_grid.h"
 #include "grid_caret.h"
+#include "grid_scrolling.h"
 
 namespace grid {
-namespace {
-// A scroll bar's page step, in rows; a line step is one row.
-constexpr int kPageRows = 5;
-}  // namespace
 
 void TCellGrid::ShowScrollBars(bool horizontal, bool vertical) {
   peer().showScrollBar(fw::ScrollBar::Horizontal, horizontal);
@@ -31,37 +28,20 @@ void TCellGrid::SetScrollY(int y) {
   InvalidateBelow(geometry_.headerHeight);
 }
 
-void TCellGrid::SnapScrollY() { scrollY_ = (scrollY_ / defRowHeight_) * defRowHeight_; }
+void TCellGrid::SnapScrollY() { scrollY_ = scrolling::snappedToRow(scrollY_, defRowHeight_); }
 
 void TCellGrid::EnsureCellVisible(int col, int row) {
   if (row == -1 || col < 0 || col >= ColCount()) return;
-  const fw::Rect client = clientRect();
-  // Everything fits: nothing to bring into view.
-  if (geometry_.contentRight < client.right && geometry_.contentBottom < client.bottom) return;
-
-  const int h = defRowHeight_;
-  const int firstRow = scrollY_ / h;
-  const int shown = (client.bottom - geometry_.headerHeight) / h - 1 - (showFooter_ ? 1 : 0);
-  const int lastRow = firstRow + shown;
-  const bool needY = row < firstRow || row > lastRow;
-  int newY = scrollY_;
-  if (row < firstRow) newY = row * h;
-  if (row > lastRow) newY = (row - shown) * h;
-
-  const int left = ColumnLeft(col) - scrollX_ + geometry_.gutterExtent;
-  const int right = left + (*columns_)[col].Width();
-  const bool needX = left < geometry_.gutterExtent || right > client.right;
-  int newX = scrollX_;
-  if (left < geometry_.gutterExtent) newX = std::max(0, newX + left - geometry_.gutterExtent);
-  if (right > client.right) newX = std::min(geometry_.maxScrollX, newX + right - client.right + 1);
-
-  if (needY && !needX) {
-    SetScrollY(newY);
-  } else if (needX && !needY) {
-    SetScrollX(newX);
-  } else if (needX && needY) {
-    scrollX_ = newX;
-    scrollY_ = newY;
+  const scrolling::TScrollTarget to = scrolling::toShowCell(
+      {geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_}, clientRect(), ColumnLeft(col), (*columns_)[col].Width(),
+      row, showFooter_);
+  if (to.moveY && !to.moveX) {
+    SetScrollY(to.y);
+  } else if (to.moveX && !to.moveY) {
+    SetScrollX(to.x);
+  } else if (to.moveX && to.moveY) {
+    scrollX_ = to.x;
+    scrollY_ = to.y;
     peer().setScrollPosition(fw::ScrollBar::Horizontal, scrollX_);
     peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
     invalidate();
@@ -155,20 +135,10 @@ void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
   const bool vertical = bar == fw::ScrollBar::Vertical;
   int& offset = vertical ? scrollY_ : scrollX_;
   const int old = offset;
-  // Wide arithmetic: a step beyond the limit is clamped, never wrapped.
-  long long next = old;
-  switch (code) {
-    case fw::scroll::LineUp: next -= defRowHeight_; break;
-    case fw::scroll::LineDown: next += defRowHeight_; break;
-    case fw::scroll::PageUp: next -= kPageRows * defRowHeight_; break;
-    case fw::scroll::PageDown: next += kPageRows * defRowHeight_; break;
-    // The backend hands over the bar's full 32-bit tracking position, not the message's
-    // 16-bit field, so a grid taller than 32767 pixels reaches every position by the thumb.
-    case fw::scroll::ThumbPosition:
-    case fw::scroll::ThumbTrack: next = position; break;
-    default: break;
-  }
-  offset = static_cast<int>(std::clamp<long long>(next, 0, vertical ? geometry_.maxScrollY : geometry_.maxScrollX));
+  // The backend hands over the bar's full 32-bit tracking position, not the message's 16-bit
+  // field, so a grid taller than 32767 pixels reaches every position by the thumb.
+  offset = scrolling::afterBarRequest(old, code, position, defRowHeight_,
+                                      vertical ? geometry_.maxScrollY : geometry_.maxScrollX);
   if (vertical) SnapScrollY();
   if (offset == old) return;
   peer().setScrollPosition(bar, offset);
@@ -182,8 +152,7 @@ void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
 bool TCellGrid::handleMouseWheel(int delta, fw::ShiftState, fw::Point) {
   // Whole pixels, not snapped to rows: the next scroll-bar step snaps again. The caret and the
   // editor stay, and the message goes no further.
-  const long long wanted = static_cast<long long>(scrollY_) - delta;
-  const int next = static_cast<int>(std::clamp<long long>(wanted, 0, geometry_.maxScrollY));
+  const int next = scrolling::afterWheel(scrollY_, delta, geometry_.maxScrollY);
   if (next != scrollY_) {
     scrollY_ = next;
     peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);

@@ -131,4 +131,13 @@ struct TGridGeometry {
   friend bool operator==(const TGridGeometry&, const TGridGeometry&) = default;
 };
 
+// The laid-out grid where it is scrolled to now, as its hit test and scrolling read it.
+struct TGridView {
+  const TGridGeometry& geometry;
+  int scrollX = 0;
+  int scrollY = 0;
+  int rowHeight = 1;
+  int rowCount = 0;
+};
+
 }  // namespace grid

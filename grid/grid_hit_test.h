@@ -9,15 +9,6 @@
 
 namespace grid {
 
-// The grid as a hit test sees it.
-struct TGridView {
-  const TGridGeometry& geometry;
-  int scrollX = 0;
-  int scrollY = 0;
-  int rowHeight = 1;
-  int rowCount = 0;
-};
-
 class TGridHitTest {
  public:
   explicit TGridHitTest(const TGridView& view) : view_(view) {}

@@ -2,9 +2,12 @@
 // hand (a gutter, a header, a hidden column between two shown ones, scrolled by a row).
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "cell_grid_clipboard.h"
 #include "grid_fixtures.h"
 #include "grid_hit_test.h"
+#include "grid_scrolling.h"
 
 namespace {
 
@@ -115,6 +118,50 @@ TEST(GridClipboardBlock, CountsEveryLineAndKeepsTheFirstOnes) {
     EXPECT_EQ(block.width, c.width) << c.text;
     EXPECT_EQ(block.lines, c.lines) << c.text;
   }
+}
+
+// Scrolling: bar requests stay inside the limit without wrapping; a cell is brought into view
+// by the least move, on each axis only when it is out of view there.
+TEST(GridScrolling, BarRequestsAndCellsBroughtIntoView) {
+  namespace sc = grid::scrolling;
+  const struct {
+    int offset, code, position, expected;
+  } requests[] = {
+      {36, fw::scroll::LineUp, 0, 18},          {36, fw::scroll::PageDown, 0, 100},
+      {90, fw::scroll::PageUp, 0, 0},           {10, fw::scroll::ThumbTrack, 70, 70},
+      {10, fw::scroll::ThumbPosition, 500, 100}, {2147483000, fw::scroll::PageDown, 0, 100},  // no wrap
+      {40, fw::scroll::EndScroll, 0, 40},
+  };
+  for (const auto& r : requests)
+    EXPECT_EQ(sc::afterBarRequest(r.offset, r.code, r.position, 18, 100), r.expected) << r.offset << " code " << r.code;
+  EXPECT_EQ(sc::afterWheel(50, -120, 100), 100);
+  EXPECT_EQ(sc::afterWheel(50, 30, 100), 20) << "whole pixels, not rows";
+  EXPECT_EQ(sc::snappedToRow(53, 18), 36);
+
+  // A 200 x 100 client under an 18-pixel header: rows 0 to 3 are in view from offset 0.
+  TGridGeometry geo = handMadeGeometry();
+  geo.gutterExtent = 0;
+  geo.contentRight = 200;
+  geo.contentBottom = 100;
+  geo.maxScrollX = 300;
+  const fw::Rect client{0, 0, 200, 100};
+  const grid::TGridView view{geo, 0, 0, 18, 20};
+  const struct {
+    int left, width, row;
+    sc::TScrollTarget expected;
+  } cells[] = {
+      {0, 30, 2, {0, 0, false, false}},
+      {0, 30, 10, {0, 7 * 18, false, true}},      // below: it becomes the last row in view
+      {180, 40, 1, {21, 0, true, false}},        // past the right edge by 20, and one more
+      {180, 40, 10, {21, 7 * 18, true, true}},
+  };
+  for (const auto& c : cells) {
+    const sc::TScrollTarget t = sc::toShowCell(view, client, c.left, c.width, c.row, false);
+    EXPECT_EQ(std::tie(t.x, t.y, t.moveX, t.moveY), std::tie(c.expected.x, c.expected.y, c.expected.moveX, c.expected.moveY))
+        << "cell at " << c.left << " row " << c.row;
+  }
+  const sc::TScrollTarget up = sc::toShowCell({geo, 40, 5 * 18, 18, 20}, client, 0, 30, 2, false);
+  EXPECT_EQ(std::tie(up.x, up.y, up.moveX, up.moveY), std::make_tuple(0, 36, true, true)) << "above and left";
 }
 
 }  // namespace
