@@ -80,6 +80,14 @@ void TCellColumn::setStrings(const std::vector<std::string>& v) {
   changed(false);
 }
 
+void TCellColumn::rescale(int oldDpi, int newDpi) {
+  // A width from the layout is its design width scaled (a fitted width differs from it by the
+  // fit, which the grid makes again); any other keeps its proportion. A font that follows the
+  // grid's is set by the grid.
+  width_ = designWidth_ != fw::kNoDesign ? fw::scaleToDpi(designWidth_, newDpi) : fw::mulDiv(width_, newDpi, oldDpi);
+  if (FontIsOwn()) font_.height = fw::rescale(font_.height, designFontHeight_, oldDpi, newDpi);
+}
+
 bool TCellColumn::FontIsOwn() const { return !(font_ == collection_.Owner().gridFont()); }
 
 void TCellColumn::Assign(const TCellColumn& source) {

@@ -79,13 +79,11 @@ class TCellColumn {
   // The layout's width and font height in design pixels, which a change of density scales.
   void setDesignWidth(int v) { designWidth_ = v; }
   void setDesignFontHeight(int v) { designFontHeight_ = v; }
-  int DesignWidth() const { return designWidth_; }
-  int DesignFontHeight() const { return designFontHeight_; }
   // The grid's own writes, without a change report: the width its layout gives (a fit, the
-  // measured width, room for texts, a density), the font a density gives, and the cell store,
-  // whose writes the grid repaints itself.
+  // measured width, room for texts), the column at another density, and the cell store, whose
+  // writes the grid repaints itself.
   void storeWidth(int v) { width_ = v; }
-  void storeFont(const fw::Font& v) { font_ = v; }
+  void rescale(int oldDpi, int newDpi);
   std::vector<std::string>& Cells() { return strings_; }
 
   // The font is the column's own (and would be stored with a layout) only when it differs

@@ -170,13 +170,7 @@ void TCellGrid::changeScale(int oldDpi, int newDpi) {
   headerFont_ = font(headerFont_, designHeaderFontHeight_);
   footerFont_ = font(footerFont_, designFooterFontHeight_);
   gutterFont_ = font(gutterFont_, designGutterFontHeight_);
-  for (int c = 0; c < ColCount(); ++c) {
-    TCellColumn& column = (*columns_)[c];
-    // A fitted width differs from its layout's by the fit, which is made again below.
-    column.storeWidth(column.DesignWidth() != fw::kNoDesign ? fw::scaleToDpi(column.DesignWidth(), newDpi)
-                                                            : fw::mulDiv(column.Width(), newDpi, oldDpi));
-    if (column.FontIsOwn()) column.storeFont(font(column.Font(), column.DesignFontHeight()));
-  }
+  for (int c = 0; c < ColCount(); ++c) (*columns_)[c].rescale(oldDpi, newDpi);
   askedRowHeight_ = fw::rescale(askedRowHeight_, designRowHeight_, oldDpi, newDpi);
   defColWidth_ = fw::rescale(defColWidth_, designColWidth_, oldDpi, newDpi);
   gutterWidth_ = fw::rescale(gutterWidth_, designGutterWidth_, oldDpi, newDpi);
