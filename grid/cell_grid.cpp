@@ -132,7 +132,7 @@ void TCellGrid::RemoveRow(int row) {
     std::rotate(lines.begin() + row, lines.begin() + row + 1, lines.end());
     lines.back().clear();
   }
-  if (rowCount_ == currentRow_ + 1) --currentRow_;
+  if (rowCount_ == sel_.row + 1) --sel_.row;
   setRowCount(rowCount_ - 1);
   raiseCellEvent(fw::access::event::Reorder, -1, -1);
 }
@@ -158,27 +158,11 @@ void TCellGrid::EndBatch() {
 // ---------------------------------------------------------------------------------------------
 // Counts and the current cell
 
-bool TCellGrid::cellStateFits() const {
-  if (!hasCells()) return currentCol_ == -1 && currentRow_ == -1;
-  const TGridRect grid{0, 0, ColCount() - 1, rowCount_ - 1};
-  return grid.Contains(currentCol_, currentRow_) && grid.Contains(selection_.Left, selection_.Top) &&
-         grid.Contains(selection_.Right, selection_.Bottom) && selection_.Contains(currentCol_, currentRow_);
-}
-
-void TCellGrid::clampCurrentCell() {
-  currentCol_ = std::max(0, std::min(currentCol_, ColCount() - 1));
-  currentRow_ = std::max(0, std::min(currentRow_, rowCount_ - 1));
-  if (!hasCells()) currentCol_ = currentRow_ = -1;
-  selection_ = {currentCol_, currentRow_, currentCol_, currentRow_};
-  rangeEndCol_ = currentCol_;
-  rangeEndRow_ = currentRow_;
-}
-
 void TCellGrid::setRowCount(int v) {
   v = std::max(0, v);  // a negative count would index before the first line
   if (v == rowCount_) return;
   rowCount_ = v;
-  clampCurrentCell();
+  sel_.clampTo(ColCount(), rowCount_);
   Recalculate();
   FullRepaint();
   NotifyColRowChanged();
@@ -191,7 +175,7 @@ void TCellGrid::setColCount(int v) {
   while (ColCount() > v) columns_->Delete(ColCount() - 1);
   while (ColCount() < v) columns_->Add();
   scrollX_ = scrollY_ = 0;
-  clampCurrentCell();
+  sel_.clampTo(ColCount(), rowCount_);
   columns_->EndUpdate();
   NotifyColRowChanged();
 }
@@ -207,17 +191,17 @@ void TCellGrid::columnsChanged(TCellColumn* column) {
   }
   // Columns added or taken away other than through ColCount must not leave the current cell
   // or the selection outside the grid.
-  if (!cellStateFits()) clampCurrentCell();
+  if (!sel_.fits(ColCount(), rowCount_)) sel_.clampTo(ColCount(), rowCount_);
   RebuildHeader();
   FullRepaint();
 }
 
 void TCellGrid::SetCurrentCell(int col, int row) {
-  currentCol_ = col;
-  currentRow_ = row;
-  const TGridRect keep = selection_;
-  clampCurrentCell();
-  selection_ = keep;
+  sel_.col = col;
+  sel_.row = row;
+  const TGridRect keep = sel_.block;
+  sel_.clampTo(ColCount(), rowCount_);
+  sel_.block = keep;
   SelectSingleCell();
 }
 

@@ -12,6 +12,7 @@
 #include "cell_grid_columns.h"
 #include "cell_insets.h"
 #include "grid_hit_test.h"
+#include "grid_selection.h"
 #include "cell_grid_types.h"
 #include "fw/canvas.h"
 #include "fw/controls.h"
@@ -132,11 +133,11 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   };
 
   // --- The current cell and the selection.
-  int CurrentCol() const { return currentCol_; }
-  int CurrentRow() const { return currentRow_; }
-  const TGridRect& Selection() const { return selection_; }
-  int RangeEndCol() const { return rangeEndCol_; }
-  int RangeEndRow() const { return rangeEndRow_; }
+  int CurrentCol() const { return sel_.col; }
+  int CurrentRow() const { return sel_.row; }
+  const TGridRect& Selection() const { return sel_.block; }
+  int RangeEndCol() const { return sel_.endCol; }
+  int RangeEndRow() const { return sel_.endRow; }
   // Makes a cell current, held inside the grid, and selects it alone.
   void SetCurrentCell(int col, int row);
   void SetSelection(const TGridRect& block, bool force);
@@ -286,9 +287,6 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   void raiseCellEvent(unsigned event, int col, int row);
   // The stored text without a copy, for painting; empty beyond the lists.
   const std::string& rawText(int col, int row) const;
-  // The current cell held inside the grid ((-1, -1) without rows or columns), selected alone.
-  void clampCurrentCell();
-  bool cellStateFits() const;
   TGridHitTest hitTest() const;
   fw::Rect clientRect() const;
   fw::Rect selectionClientRect() const;
@@ -346,7 +344,6 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   void typeCharacter(char ch);
   // Makes (col, row) current and selects it alone; col -1 (no visible column) keeps the column.
   void moveTo(int col, int row);
-  bool selectionIsOneCell() const;
   void clearSelectedCells();
   // Down adds and Up removes rows at the end of the grid.
   bool autoRowsApply() const;
@@ -409,9 +406,7 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   std::vector<std::string> gutterStrings_;
   bool showFooter_ = false;
 
-  int currentCol_ = 0;
-  int currentRow_ = 0;
-  TGridRect selection_;
+  TGridSelection sel_;
   bool batchLock_ = false;
   int toggledColumn_ = -1;
   TGridGeometry geometry_;
@@ -422,8 +417,6 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   TGridRect fillRange_{-1, -1, -1, -1};
   TFillHandleCorner fillHandleCorner_ = TFillHandleCorner::BottomRight;
   std::vector<THeaderInfo> headerCells_;
-  int rangeEndCol_ = 0;
-  int rangeEndRow_ = 0;
   std::string typedText_;
   std::unique_ptr<TCellInplace> inplace_;
   std::unique_ptr<TCellGridAccessible> accessible_;

@@ -98,12 +98,12 @@ void TCellGrid::PasteClipboard() {
   HideCaretAndEditor();
   BlockEdit edit(*this);
   const std::string text = fw::clipboard::text();
-  const TGridRect sel = selection_;
-  const bool oneCell = selectionIsOneCell();
-  const int rowsReached = oneCell ? rowCount_ - currentRow_ : sel.Bottom - sel.Top + 1;
+  const TGridRect sel = sel_.block;
+  const bool oneCell = sel_.isOneCell();
+  const int rowsReached = oneCell ? rowCount_ - sel_.row : sel.Bottom - sel.Top + 1;
   const PastedBlock block = readClipboardBlock(text, static_cast<size_t>(std::max(0, rowsReached)));
   if (oneCell) {
-    pasteFromCell(*this, block, currentCol_, currentRow_);
+    pasteFromCell(*this, block, sel_.col, sel_.row);
   } else {
     pasteIntoSelection(*this, block, sel);
   }

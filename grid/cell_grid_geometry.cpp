@@ -54,8 +54,8 @@ fw::Rect TCellGrid::clientRect() const {
 }
 
 fw::Rect TCellGrid::selectionClientRect() const {
-  const fw::Rect a = CellRect(selection_.Left, selection_.Top);
-  const fw::Rect b = CellRect(selection_.Right, selection_.Bottom);
+  const fw::Rect a = CellRect(sel_.block.Left, sel_.block.Top);
+  const fw::Rect b = CellRect(sel_.block.Right, sel_.block.Bottom);
   return CellRectToClient({a.left, a.top, b.right, b.bottom});
 }
 
@@ -70,7 +70,7 @@ std::pair<int, int> TCellGrid::rowsBetween(int top, int bottom) const {
 fw::Color TCellGrid::CellColor(int col, int row) const {
   fw::Color c = col >= 0 && col < ColCount() ? (*columns_)[col].Color() : Color();
   if (row % 2 == 1 && c == Color()) c = alternateColor_;
-  if (enabled_ && selection_.Contains(col, row) && !(col == currentCol_ && row == currentRow_)) return selectionColor_;
+  if (enabled_ && sel_.block.Contains(col, row) && !(col == sel_.col && row == sel_.row)) return selectionColor_;
   return c;
 }
 
@@ -249,7 +249,7 @@ void TCellGrid::handleResize() {
   fw::CustomControl::handleResize();
   if (loadingLayout_) return;
   Recalculate();
-  if (ColCount() > 0) EnsureCellVisible(currentCol_, currentRow_);
+  if (ColCount() > 0) EnsureCellVisible(sel_.col, sel_.row);
 }
 
 }  // namespace grid

@@ -180,7 +180,7 @@ void TCellGrid::changeScale(int oldDpi, int newDpi) {
   scrollY_ = topRow * defRowHeight_;
   RebuildHeader();
   MakeRoomForTexts();
-  if (hasCells()) EnsureCellVisible(currentCol_, currentRow_);
+  if (hasCells()) EnsureCellVisible(sel_.col, sel_.row);
   if (EditorActive()) inplace_->PlaceEditor();
   FullRepaint();
 }

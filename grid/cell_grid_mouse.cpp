@@ -148,14 +148,14 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
       typedText_.clear();
       const TGridCoord cell = CellAtPoint(at.x, at.y);
       EnsureCellVisible(cell.Col, cell.Row);
-      if (cell.Col == currentCol_ && cell.Row == currentRow_) {
+      if (cell.Col == sel_.col && cell.Row == sel_.row) {
         // The second press on a cell opens it for editing in place.
         if (!readOnly_ && !(*columns_)[cell.Col].ReadOnly()) {
           inplace_->ShowEditorAt(cell.Col, cell.Row);
         }
       } else {
-        currentCol_ = rangeEndCol_ = cell.Col;
-        currentRow_ = rangeEndRow_ = cell.Row;
+        sel_.col = sel_.endCol = cell.Col;
+        sel_.row = sel_.endRow = cell.Row;
         SetSelection({cell.Col, cell.Row, cell.Col, cell.Row}, false);
       }
       NotifyColRowChanged();
@@ -163,18 +163,18 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
     }
     case TMouseMode::Fill:
       HideCaretAndEditor();
-      fillRange_ = selection_;
+      fillRange_ = sel_.block;
       break;
     case TMouseMode::SelectRows: {
       const int r = RowAtY(at.y);
       if (!hasCells() || r == -1) return;
-      currentRow_ = r;
-      currentCol_ = 0;
+      sel_.row = r;
+      sel_.col = 0;
       lastDragIndex_ = r;
       typedText_.clear();
       EnsureCellVisible(0, r);
-      rangeEndCol_ = ColCount() - 1;
-      rangeEndRow_ = r;
+      sel_.endCol = ColCount() - 1;
+      sel_.endRow = r;
       fillHandleCorner_ = TFillHandleCorner::BottomLeft;
       SetSelection({0, r, ColCount() - 1, r}, true);
       NotifyColRowChanged();
@@ -184,13 +184,13 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
     case TMouseMode::SelectColumns: {
       const int c = ColumnAtX(at.x);
       if (!hasCells() || c == -1) return;
-      currentCol_ = c;
-      currentRow_ = 0;
+      sel_.col = c;
+      sel_.row = 0;
       lastDragIndex_ = c;
       typedText_.clear();
       EnsureCellVisible(c, 0);
-      rangeEndCol_ = c;
-      rangeEndRow_ = rowCount_ - 1;
+      sel_.endCol = c;
+      sel_.endRow = rowCount_ - 1;
       fillHandleCorner_ = TFillHandleCorner::TopRight;
       SetSelection({c, 0, c, rowCount_ - 1}, true);
       NotifyColRowChanged();
@@ -199,11 +199,11 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
     }
     case TMouseMode::SelectAll:
       if (!hasCells()) return;
-      currentCol_ = currentRow_ = 0;
+      sel_.col = sel_.row = 0;
       typedText_.clear();
       EnsureCellVisible(0, 0);
-      rangeEndCol_ = ColCount() - 1;
-      rangeEndRow_ = rowCount_ - 1;
+      sel_.endCol = ColCount() - 1;
+      sel_.endRow = rowCount_ - 1;
       SetSelection({0, 0, ColCount() - 1, rowCount_ - 1}, false);
       NotifyColRowChanged();
       break;
@@ -223,9 +223,9 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
     case TMouseMode::SelectCells: {
       if (!hasCells()) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
-      rangeEndCol_ = cell.Col;
-      rangeEndRow_ = cell.Row;
-      SetSelection(TGridRect::Spanning(currentCol_, currentRow_, cell.Col, cell.Row), false);
+      sel_.endCol = cell.Col;
+      sel_.endRow = cell.Row;
+      SetSelection(TGridRect::Spanning(sel_.col, sel_.row, cell.Col, cell.Row), false);
       EnsureCellVisible(cell.Col, cell.Row);
       break;
     }
@@ -233,8 +233,8 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
       // Only a fill that a press started: a drag that came in from outside has no block.
       if (!hasCells() || fillRange_.Left == -1) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
-      rangeEndCol_ = cell.Col;
-      rangeEndRow_ = cell.Row;
+      sel_.endCol = cell.Col;
+      sel_.endRow = cell.Row;
       SetSelection(fillRange_.United({cell.Col, cell.Row, cell.Col, cell.Row}), false);
       EnsureCellVisible(cell.Col, cell.Row);
       break;
@@ -243,18 +243,18 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
       const int r = RowAtY(at.y);
       if (!hasCells() || r == -1 || r == lastDragIndex_) return;
       lastDragIndex_ = r;
-      rangeEndRow_ = r;
+      sel_.endRow = r;
       fillHandleCorner_ = TFillHandleCorner::BottomLeft;
-      SetSelection({0, std::min(r, currentRow_), ColCount() - 1, std::max(r, currentRow_)}, true);
+      SetSelection({0, std::min(r, sel_.row), ColCount() - 1, std::max(r, sel_.row)}, true);
       break;
     }
     case TMouseMode::SelectColumns: {
       const int c = ColumnAtX(at.x);
       if (!hasCells() || c == -1 || c == lastDragIndex_) return;
       lastDragIndex_ = c;
-      rangeEndCol_ = c;
+      sel_.endCol = c;
       fillHandleCorner_ = TFillHandleCorner::TopRight;
-      SetSelection({std::min(c, currentCol_), 0, std::max(c, currentCol_), rowCount_ - 1}, true);
+      SetSelection({std::min(c, sel_.col), 0, std::max(c, sel_.col), rowCount_ - 1}, true);
       break;
     }
     case TMouseMode::SizeColumn: sizeColumnTo(at.x); break;

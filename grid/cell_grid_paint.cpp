@@ -238,7 +238,7 @@ void TCellGrid::drawGutter(fw::Canvas& canvas) {
     if (gutterKind_ == gkString && static_cast<size_t>(i) < gutterStrings_.size())
       text = gutterStrings_[static_cast<size_t>(i)];
     drawHeaderBox(canvas, r, text, OnDrawGutter, gutterFont_);
-    if (gutterKind_ == gkPointer && i == currentRow_) {
+    if (gutterKind_ == gkPointer && i == sel_.row) {
       const int x = (gutterWidth_ - 8) / 2, d = (h - 8) / 2, m = r.top + h / 2;
       canvas.setPen({headerDarkColor_});
       canvas.moveTo({x, r.bottom - d});
@@ -279,7 +279,7 @@ void TCellGrid::drawFooter(fw::Canvas& canvas) {
 }
 
 void TCellGrid::drawSelection(fw::Canvas& canvas) {
-  if (currentCol_ == -1 || currentRow_ == -1) return;
+  if (sel_.col == -1 || sel_.row == -1) return;
   const fw::Rect s = selectionClientRect();
   const fw::Color ink = focused() ? fw::clBlack : gridColor_;
   canvas.setPen({ink, 3});

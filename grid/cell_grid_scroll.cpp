@@ -58,14 +58,14 @@ void TCellGrid::HideCaretAndEditor() {
 }
 
 void TCellGrid::NotifyColRowChanged() {
-  if (OnColRowChanged) OnColRowChanged(*this, currentCol_, currentRow_);
+  if (OnColRowChanged) OnColRowChanged(*this, sel_.col, sel_.row);
 }
 
 void TCellGrid::SetSelection(const TGridRect& block, bool force) {
-  if (block == selection_ && !force) return;
+  if (block == sel_.block && !force) return;
   HideCaretAndEditor();
-  const TGridRect old = selection_;
-  selection_ = block;
+  const TGridRect old = sel_.block;
+  sel_.block = block;
   const TGridRect u = old.United(block);
   const fw::Rect a = CellRect(u.Left, u.Top);
   const fw::Rect b = CellRect(u.Right, u.Bottom);
@@ -82,20 +82,20 @@ void TCellGrid::SetSelection(const TGridRect& block, bool force) {
 void TCellGrid::SelectSingleCell() {
   HideCaretAndEditor();
   typedText_.clear();
-  rangeEndCol_ = currentCol_;
-  rangeEndRow_ = currentRow_;
+  sel_.endCol = sel_.col;
+  sel_.endRow = sel_.row;
   {
     PaintHold hold(*this);
-    EnsureCellVisible(currentCol_, currentRow_);
+    EnsureCellVisible(sel_.col, sel_.row);
   }
-  SetSelection({currentCol_, currentRow_, currentCol_, currentRow_}, false);
-  if (focused()) raiseCellEvent(fw::access::event::Focus, currentCol_, currentRow_);
+  SetSelection({sel_.col, sel_.row, sel_.col, sel_.row}, false);
+  if (focused()) raiseCellEvent(fw::access::event::Focus, sel_.col, sel_.row);
   NotifyColRowChanged();
 }
 
 void TCellGrid::ExtendSelection() {
-  SetSelection(TGridRect::Spanning(currentCol_, currentRow_, rangeEndCol_, rangeEndRow_), false);
-  EnsureCellVisible(rangeEndCol_, rangeEndRow_);
+  SetSelection(sel_.spanned(), false);
+  EnsureCellVisible(sel_.endCol, sel_.endRow);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -169,7 +169,7 @@ void TCellGrid::handleFocusGained() {
   peer().createCaret({1, std::max(0, defRowHeight_ - 2)});
   caret::forget();
   InvalidateCellArea();
-  raiseCellEvent(fw::access::event::Focus, currentCol_, currentRow_);
+  raiseCellEvent(fw::access::event::Focus, sel_.col, sel_.row);
 }
 
 void TCellGrid::handleFocusLost(fw::Control* next) {

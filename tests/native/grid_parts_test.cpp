@@ -8,6 +8,7 @@
 #include "grid_fixtures.h"
 #include "grid_hit_test.h"
 #include "grid_scrolling.h"
+#include "grid_selection.h"
 
 namespace {
 
@@ -162,6 +163,35 @@ TEST(GridScrolling, BarRequestsAndCellsBroughtIntoView) {
   }
   const sc::TScrollTarget up = sc::toShowCell({geo, 40, 5 * 18, 18, 20}, client, 0, 30, 2, false);
   EXPECT_EQ(std::tie(up.x, up.y, up.moveX, up.moveY), std::make_tuple(0, 36, true, true)) << "above and left";
+}
+
+// The selection's rules: it fits a grid only wholly inside it and around its current cell,
+// and clamping holds the current cell inside the grid and selects it alone.
+TEST(GridSelection, FitsOnlyInsideAndClampsToTheCurrentCellAlone) {
+  using grid::TGridSelection;
+  const struct {
+    TGridSelection sel;
+    int cols, rows;
+    bool fits;
+    int col, row;  // after clamping
+  } cases[] = {
+      {{1, 1, {0, 0, 2, 2}, 2, 2}, 3, 3, true, 1, 1},
+      {{1, 1, {0, 0, 3, 2}, 3, 2}, 3, 3, false, 1, 1},   // the block reaches past the last column
+      {{1, 1, {2, 2, 2, 2}, 2, 2}, 3, 3, false, 1, 1},   // the block leaves the current cell out
+      {{5, 7, {5, 7, 5, 7}, 5, 7}, 3, 3, false, 2, 2},   // the grid shrank under it
+      {{-1, -1, {-1, -1, -1, -1}}, 0, 3, true, -1, -1},   // no cells: no current cell
+      {{0, 0, {0, 0, 0, 0}}, 3, 0, false, -1, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "current " << c.sel.col << "," << c.sel.row << " in " << c.cols << "x" << c.rows);
+    EXPECT_EQ(c.sel.fits(c.cols, c.rows), c.fits);
+    TGridSelection clamped = c.sel;
+    clamped.clampTo(c.cols, c.rows);
+    EXPECT_EQ(std::tie(clamped.col, clamped.row), std::tie(c.col, c.row));
+    EXPECT_EQ(clamped.block, (grid::TGridRect{c.col, c.row, c.col, c.row}));
+    EXPECT_EQ(std::tie(clamped.endCol, clamped.endRow), std::tie(c.col, c.row));
+    EXPECT_TRUE(clamped.fits(c.cols, c.rows));
+  }
 }
 
 }  // namespace
