@@ -118,6 +118,9 @@ def main():
     ratio = re.search(r"ratio 100,000 / 11:\s+([\d.]+)", grid)
     if ratio:
         row("grid paint ratio 100,000 / 11 rows", ratio.group(1), "", "<= 2", "yes" if float(ratio.group(1)) <= 2 else "no")
+    one = re.search(r"ratio one cell / all:\s+([\d.]+)", grid)
+    if one:
+        row("grid repaint of one cell / whole", one.group(1), "", "well under 1", "yes" if float(one.group(1)) < 0.5 else "no")
 
     count = len(runs.get("zelvora", []))
     print(f"Figures: median of three rounds' medians (range of the round medians), {count} start(s) of each program")

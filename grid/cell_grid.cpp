@@ -13,12 +13,16 @@ namespace grid {
 
 TCellGrid::TCellGrid(fw::Component* owner, fw::Control* parent)
     : fw::CustomControl(owner, parent, fw::WidgetStyle{.border = true, .scrollBars = true}),
-      columns_(std::make_unique<TCellColumns>(*this)) {
+      columns_(std::make_unique<TCellColumns>(*this, static_cast<TColumnsOwner&>(*this))) {
   // The defaults are design values, at the density of the grid's form.
   const int dpi = this->dpi();
   fw::Font f;
   f.height = fw::scaleToDpi(f.height, dpi);
-  headerFont_ = footerFont_ = gutterFont_ = f;
+  // The header, footer and gutter show Turkish titles: asked for in the default character set,
+  // a system of another code page gives them a face without letters such as the dotless i.
+  fw::Font boxFont = f;
+  boxFont.charset = fw::kTurkishCharset;
+  headerFont_ = footerFont_ = gutterFont_ = boxFont;
   askedRowHeight_ = defRowHeight_ = fw::scaleToDpi(designRowHeight_, dpi);
   defColWidth_ = fw::scaleToDpi(designColWidth_, dpi);
   gutterWidth_ = fw::scaleToDpi(designGutterWidth_, dpi);
@@ -51,7 +55,7 @@ const std::string& emptyText() {
 
 const std::string& TCellGrid::rawText(int col, int row) const {
   if (col < 0 || col >= ColCount() || row < 0) return emptyText();
-  const auto& lines = (*columns_)[col].strings_;
+  const auto& lines = (*columns_)[col].Cells();
   return static_cast<size_t>(row) < lines.size() ? lines[static_cast<size_t>(row)] : emptyText();
 }
 
@@ -65,7 +69,7 @@ void TCellGrid::EditCellText(int col, int row, bool byUser, std::string text) {
   const bool inside = col >= 0 && row >= 0 && col <= ColCount() - 1 && row <= rowCount_ - 1;
   if (byUser && inside && (*columns_)[col].ReadOnly()) return;
   if (!inside) throw CellIndexError();
-  auto& lines = (*columns_)[col].strings_;
+  auto& lines = (*columns_)[col].Cells();
   if (lines.size() <= static_cast<size_t>(row)) lines.resize(static_cast<size_t>(row) + 1);
   std::string& stored = lines[static_cast<size_t>(row)];
   if (stored == text) return;
@@ -77,7 +81,7 @@ void TCellGrid::EditCellText(int col, int row, bool byUser, std::string text) {
     if (OnCellChange) OnCellChange(*this, col, row, s);
     // A handler may have changed the columns; the cell is looked up again.
     if (col >= ColCount()) return;
-    auto& current = (*columns_)[col].strings_;
+    auto& current = (*columns_)[col].Cells();
     if (current.size() <= static_cast<size_t>(row)) current.resize(static_cast<size_t>(row) + 1);
     current[static_cast<size_t>(row)] = std::move(s);
   } else {
@@ -96,7 +100,7 @@ int TCellGrid::AppendRow() {
   HideCaretAndEditor();
   const size_t last = static_cast<size_t>(rowCount_);
   for (int c = 0; c < ColCount(); ++c) {
-    auto& lines = (*columns_)[c].strings_;
+    auto& lines = (*columns_)[c].Cells();
     if (lines.size() < last + 1) lines.resize(last + 1);
     lines[last].clear();
   }
@@ -109,7 +113,7 @@ void TCellGrid::InsertRow(int row) {
   HideCaretAndEditor();
   if (row < 0 || row >= rowCount_) return;
   for (int c = 0; c < ColCount(); ++c) {
-    auto& lines = (*columns_)[c].strings_;
+    auto& lines = (*columns_)[c].Cells();
     if (lines.size() < static_cast<size_t>(row)) lines.resize(static_cast<size_t>(row));
     lines.insert(lines.begin() + row, std::string());
   }
@@ -121,20 +125,20 @@ void TCellGrid::RemoveRow(int row) {
   HideCaretAndEditor();
   if (row < 0 || row >= rowCount_) return;
   for (int c = 0; c < ColCount(); ++c) {
-    auto& lines = (*columns_)[c].strings_;
+    auto& lines = (*columns_)[c].Cells();
     if (lines.size() <= static_cast<size_t>(row)) continue;
     // The removed line's storage goes to the end, emptied: the list keeps its length and a
     // later write there reuses it.
     std::rotate(lines.begin() + row, lines.begin() + row + 1, lines.end());
     lines.back().clear();
   }
-  if (rowCount_ == currentRow_ + 1) --currentRow_;
+  if (rowCount_ == sel_.row + 1) --sel_.row;
   setRowCount(rowCount_ - 1);
   raiseCellEvent(fw::access::event::Reorder, -1, -1);
 }
 
 void TCellGrid::ClearAll() {
-  for (int c = 0; c < ColCount(); ++c) (*columns_)[c].strings_.clear();
+  for (int c = 0; c < ColCount(); ++c) (*columns_)[c].Cells().clear();
   InvalidateCellArea();
   raiseCellEvent(fw::access::event::Reorder, -1, -1);
 }
@@ -154,27 +158,11 @@ void TCellGrid::EndBatch() {
 // ---------------------------------------------------------------------------------------------
 // Counts and the current cell
 
-bool TCellGrid::cellStateFits() const {
-  if (!hasCells()) return currentCol_ == -1 && currentRow_ == -1;
-  const TGridRect grid{0, 0, ColCount() - 1, rowCount_ - 1};
-  return grid.Contains(currentCol_, currentRow_) && grid.Contains(selection_.Left, selection_.Top) &&
-         grid.Contains(selection_.Right, selection_.Bottom) && selection_.Contains(currentCol_, currentRow_);
-}
-
-void TCellGrid::clampCurrentCell() {
-  currentCol_ = std::max(0, std::min(currentCol_, ColCount() - 1));
-  currentRow_ = std::max(0, std::min(currentRow_, rowCount_ - 1));
-  if (!hasCells()) currentCol_ = currentRow_ = -1;
-  selection_ = {currentCol_, currentRow_, currentCol_, currentRow_};
-  rangeEndCol_ = currentCol_;
-  rangeEndRow_ = currentRow_;
-}
-
 void TCellGrid::setRowCount(int v) {
   v = std::max(0, v);  // a negative count would index before the first line
   if (v == rowCount_) return;
   rowCount_ = v;
-  clampCurrentCell();
+  sel_.clampTo(ColCount(), rowCount_);
   Recalculate();
   FullRepaint();
   NotifyColRowChanged();
@@ -187,12 +175,14 @@ void TCellGrid::setColCount(int v) {
   while (ColCount() > v) columns_->Delete(ColCount() - 1);
   while (ColCount() < v) columns_->Add();
   scrollX_ = scrollY_ = 0;
-  clampCurrentCell();
+  sel_.clampTo(ColCount(), rowCount_);
   columns_->EndUpdate();
   NotifyColRowChanged();
 }
 
 void TCellGrid::setColumns(const TCellColumns& v) { columns_->Assign(v); }
+
+bool TCellGrid::EditorActive() const { return inplace_ && inplace_->Open(); }
 
 void TCellGrid::columnsChanged(TCellColumn* column) {
   if (column) {
@@ -201,17 +191,17 @@ void TCellGrid::columnsChanged(TCellColumn* column) {
   }
   // Columns added or taken away other than through ColCount must not leave the current cell
   // or the selection outside the grid.
-  if (!cellStateFits()) clampCurrentCell();
+  if (!sel_.fits(ColCount(), rowCount_)) sel_.clampTo(ColCount(), rowCount_);
   RebuildHeader();
   FullRepaint();
 }
 
 void TCellGrid::SetCurrentCell(int col, int row) {
-  currentCol_ = col;
-  currentRow_ = row;
-  const TGridRect keep = selection_;
-  clampCurrentCell();
-  selection_ = keep;
+  sel_.col = col;
+  sel_.row = row;
+  const TGridRect keep = sel_.block;
+  sel_.clampTo(ColCount(), rowCount_);
+  sel_.block = keep;
   SelectSingleCell();
 }
 

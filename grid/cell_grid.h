@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "cell_grid_columns.h"
+#include "cell_insets.h"
+#include "grid_hit_test.h"
+#include "grid_selection.h"
 #include "cell_grid_types.h"
 #include "fw/canvas.h"
 #include "fw/controls.h"
@@ -18,7 +21,7 @@
 
 namespace grid {
 
-class TCellGrid : public fw::CustomControl {
+class TCellGrid : public fw::CustomControl, private TColumnsOwner {
  public:
   TCellGrid(fw::Component* owner, fw::Control* parent);
   ~TCellGrid() override;
@@ -130,11 +133,11 @@ class TCellGrid : public fw::CustomControl {
   };
 
   // --- The current cell and the selection.
-  int CurrentCol() const { return currentCol_; }
-  int CurrentRow() const { return currentRow_; }
-  const TGridRect& Selection() const { return selection_; }
-  int RangeEndCol() const { return rangeEndCol_; }
-  int RangeEndRow() const { return rangeEndRow_; }
+  int CurrentCol() const { return sel_.col; }
+  int CurrentRow() const { return sel_.row; }
+  const TGridRect& Selection() const { return sel_.block; }
+  int RangeEndCol() const { return sel_.endCol; }
+  int RangeEndRow() const { return sel_.endRow; }
   // Makes a cell current, held inside the grid, and selects it alone.
   void SetCurrentCell(int col, int row);
   void SetSelection(const TGridRect& block, bool force);
@@ -180,7 +183,8 @@ class TCellGrid : public fw::CustomControl {
   // have more than they need (the most first), so the total stays.
   void MakeRoomForTexts();
   // Pixels the painting leaves between a row's height and its text's cell height, and between
-  // a column's width and its text's (cells, then header, gutter and footer boxes).
+  // a column's width and its text's (cells, then header, gutter and footer boxes), at the design
+  // density; at a higher one they grow with the insets (cell_insets.h), never below these.
   static constexpr int kCellPaddingY = 3;
   static constexpr int kCellPaddingX = 7;
   static constexpr int kBoxPaddingY = 4;
@@ -199,7 +203,7 @@ class TCellGrid : public fw::CustomControl {
   const fw::Rect& FillHandleRect() const { return fillHandleRect_; }
   const TGridRect& FillRange() const { return fillRange_; }
   const std::string& TypedText() const { return typedText_; }
-  bool EditorActive() const { return editorActive_; }
+  bool EditorActive() const;
   TCellInplace& Inplace() const { return *inplace_; }
 
   // --- Scrolling.
@@ -272,18 +276,18 @@ class TCellGrid : public fw::CustomControl {
   void fontChanged() override;
 
  private:
-  friend class TCellColumn;
-  friend class TCellColumns;
-  friend class TCellInplace;
+  // What the columns ask of their grid.
+  int newColumnWidth() const override { return defColWidth_; }
+  fw::Color newColumnColor() const override { return Color(); }
+  const fw::Font& gridFont() const override { return font(); }
+  void columnsChanged(TCellColumn* column) override;
+  void columnToggled(int index) override { toggledColumn_ = index; }
 
-  void columnsChanged(TCellColumn* column);
   // Tells assistive technology about a cell (row -1: the header), or the grid when col is -1.
   void raiseCellEvent(unsigned event, int col, int row);
   // The stored text without a copy, for painting; empty beyond the lists.
   const std::string& rawText(int col, int row) const;
-  // The current cell held inside the grid ((-1, -1) without rows or columns), selected alone.
-  void clampCurrentCell();
-  bool cellStateFits() const;
+  TGridHitTest hitTest() const;
   fw::Rect clientRect() const;
   fw::Rect selectionClientRect() const;
   // The rows whose cells may meet the band [top, bottom) of client y.
@@ -295,8 +299,6 @@ class TCellGrid : public fw::CustomControl {
   // Sets the row height from the one asked for and the fonts' needs; true when it changed.
   bool updateRowHeight();
 
-  // Hides the caret without touching the editor.
-  void hideCaret();
   // Keys, typing, the mouse and the clipboard act only on a grid with at least one cell.
   bool hasCells() const { return ColCount() > 0 && rowCount_ > 0; }
 
@@ -342,7 +344,6 @@ class TCellGrid : public fw::CustomControl {
   void typeCharacter(char ch);
   // Makes (col, row) current and selects it alone; col -1 (no visible column) keeps the column.
   void moveTo(int col, int row);
-  bool selectionIsOneCell() const;
   void clearSelectedCells();
   // Down adds and Up removes rows at the end of the grid.
   bool autoRowsApply() const;
@@ -405,22 +406,18 @@ class TCellGrid : public fw::CustomControl {
   std::vector<std::string> gutterStrings_;
   bool showFooter_ = false;
 
-  int currentCol_ = 0;
-  int currentRow_ = 0;
-  TGridRect selection_;
+  TGridSelection sel_;
   bool batchLock_ = false;
   int toggledColumn_ = -1;
   TGridGeometry geometry_;
+  fw::Rect updateBox_;  // the client box the paint under way must cover
   int scrollX_ = 0;
   int scrollY_ = 0;
   fw::Rect fillHandleRect_{-1, -1, -1, -1};
   TGridRect fillRange_{-1, -1, -1, -1};
   TFillHandleCorner fillHandleCorner_ = TFillHandleCorner::BottomRight;
   std::vector<THeaderInfo> headerCells_;
-  int rangeEndCol_ = 0;
-  int rangeEndRow_ = 0;
   std::string typedText_;
-  bool editorActive_ = false;
   std::unique_ptr<TCellInplace> inplace_;
   std::unique_ptr<TCellGridAccessible> accessible_;
   bool loadingLayout_ = false;
@@ -446,6 +443,7 @@ class TCellInplace : public fw::Edit {
   void PlaceEditor();
   // Hides the editor; the grid no longer counts it as open.
   void HideEditor();
+  bool Open() const { return open_; }
   void SetEditorAlignment(THorzAlign a);
 
   // Every change of the text is written into the cell at once.
@@ -460,6 +458,7 @@ class TCellInplace : public fw::Edit {
   THorzAlign alignment_ = haLeft;
   int editCol_ = -1;
   int editRow_ = -1;
+  bool open_ = false;
 };
 
 // Makes "TCellGrid" known to layouts and registers the grid's five cursors (101 to 105) from

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace grid {
 
@@ -36,5 +37,16 @@ class ClipboardReader {
   std::string_view text_;
   std::size_t pos_ = 0;
 };
+
+// A clipboard text read as a block. Every line counts for the number of lines and the width,
+// but only the first few are kept: the text may hold far more lines than the grid has rows.
+struct PastedBlock {
+  std::size_t lineCount = 0;
+  std::size_t width = 1;                        // the most fields of any line
+  std::vector<std::vector<std::string>> lines;  // the first min(lineCount, keep) lines
+};
+
+// Reads a whole clipboard text, keeping its first `keep` lines.
+PastedBlock readClipboardBlock(std::string_view text, std::size_t keep);
 
 }  // namespace grid

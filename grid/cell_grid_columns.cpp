@@ -1,5 +1,5 @@
 // The grid's columns: each one's setters, and the collection that reports their changes.
-#include "cell_grid.h"
+#include "cell_grid_columns.h"
 
 namespace grid {
 
@@ -8,9 +8,9 @@ namespace grid {
 
 TCellColumn::TCellColumn(TCellColumns& collection)
     : collection_(collection),
-      width_(collection.Grid().DefColWidth()),
-      font_(collection.Grid().font()),
-      color_(collection.Grid().Color()) {}
+      width_(collection.Owner().newColumnWidth()),
+      font_(collection.Owner().gridFont()),
+      color_(collection.Owner().newColumnColor()) {}
 
 TCellGrid& TCellColumn::Grid() const { return collection_.Grid(); }
 
@@ -71,7 +71,7 @@ void TCellColumn::setVertAlign(TVertAlign v) {
 void TCellColumn::setVisible(bool v) {
   if (v == visible_) return;
   visible_ = v;
-  Grid().toggledColumn_ = Index();  // spared by the next fit to the width
+  collection_.Owner().columnToggled(Index());
   changed(true);
 }
 
@@ -80,7 +80,15 @@ void TCellColumn::setStrings(const std::vector<std::string>& v) {
   changed(false);
 }
 
-bool TCellColumn::FontIsOwn() const { return !(font_ == Grid().font()); }
+void TCellColumn::rescale(int oldDpi, int newDpi) {
+  // A width from the layout is its design width scaled (a fitted width differs from it by the
+  // fit, which the grid makes again); any other keeps its proportion. A font that follows the
+  // grid's is set by the grid.
+  width_ = designWidth_ != fw::kNoDesign ? fw::scaleToDpi(designWidth_, newDpi) : fw::mulDiv(width_, newDpi, oldDpi);
+  if (FontIsOwn()) font_.height = fw::rescale(font_.height, designFontHeight_, oldDpi, newDpi);
+}
+
+bool TCellColumn::FontIsOwn() const { return !(font_ == collection_.Owner().gridFont()); }
 
 void TCellColumn::Assign(const TCellColumn& source) {
   if (&source == this) return;
@@ -134,7 +142,7 @@ void TCellColumns::Assign(const TCellColumns& source) {
 }
 
 void TCellColumns::Changed(TCellColumn* item) {
-  if (updateCount_ == 0) grid_.columnsChanged(item);
+  if (updateCount_ == 0) owner_.columnsChanged(item);
 }
 
 }  // namespace grid

@@ -13,6 +13,26 @@ namespace grid {
 
 // One column: its look, its width and, in Strings, the text of all its cells (line r is row r;
 // the list does not follow the grid's row count).
+// What the columns need of the grid that owns them: the values a new column starts from, the
+// grid's font (a column's own font is one that differs from it) and where changes go. The
+// grid answers it; the columns see nothing else of the grid.
+class TCellColumn;
+
+class TColumnsOwner {
+ public:
+  virtual int newColumnWidth() const = 0;
+  virtual fw::Color newColumnColor() const = 0;
+  virtual const fw::Font& gridFont() const = 0;
+  // A change of one column (its strip is repainted) or, for null, of all of them (laid out
+  // again and repainted whole).
+  virtual void columnsChanged(TCellColumn* column) = 0;
+  // A column shown or hidden: the next fit to the width spares it.
+  virtual void columnToggled(int index) = 0;
+
+ protected:
+  ~TColumnsOwner() = default;
+};
+
 class TCellColumn {
  public:
   explicit TCellColumn(TCellColumns& collection);
@@ -59,6 +79,12 @@ class TCellColumn {
   // The layout's width and font height in design pixels, which a change of density scales.
   void setDesignWidth(int v) { designWidth_ = v; }
   void setDesignFontHeight(int v) { designFontHeight_ = v; }
+  // The grid's own writes, without a change report: the width its layout gives (a fit, the
+  // measured width, room for texts), the column at another density, and the cell store, whose
+  // writes the grid repaints itself.
+  void storeWidth(int v) { width_ = v; }
+  void rescale(int oldDpi, int newDpi);
+  std::vector<std::string>& Cells() { return strings_; }
 
   // The font is the column's own (and would be stored with a layout) only when it differs
   // from the grid's.
@@ -66,7 +92,6 @@ class TCellColumn {
   void Assign(const TCellColumn& source);
 
  private:
-  friend class TCellGrid;
   void changed(bool all);
 
   TCellColumns& collection_;
@@ -94,11 +119,12 @@ class TCellColumn {
 // reports are held back (BeginUpdate); the last EndUpdate reports one change of everything.
 class TCellColumns {
  public:
-  explicit TCellColumns(TCellGrid& grid) : grid_(grid) {}
+  TCellColumns(TCellGrid& grid, TColumnsOwner& owner) : grid_(grid), owner_(owner) {}
   TCellColumns(const TCellColumns&) = delete;
   TCellColumns& operator=(const TCellColumns&) = delete;
 
   TCellGrid& Grid() const { return grid_; }
+  TColumnsOwner& Owner() const { return owner_; }
   int Count() const { return static_cast<int>(items_.size()); }
   TCellColumn& operator[](int index) const { return *items_.at(static_cast<size_t>(index)); }
   TCellColumn& Add();
@@ -108,12 +134,12 @@ class TCellColumns {
   void EndUpdate();
   // Copies the other collection item by item.
   void Assign(const TCellColumns& source);
+  // Reports a change of an item (null: of everything) unless an update is under way.
+  void Changed(TCellColumn* item);
 
  private:
-  friend class TCellColumn;
-  void Changed(TCellColumn* item);  // null: everything
-
   TCellGrid& grid_;
+  TColumnsOwner& owner_;
   std::vector<std::unique_ptr<TCellColumn>> items_;
   int updateCount_ = 0;
 };

@@ -12,17 +12,25 @@ namespace {
 // Floor division, for rows above the top of the view.
 int floorDiv(int a, int b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
+// The columns' edges side by side, from their widths as they are now.
+void measureColumns(const TCellColumns& columns, TGridGeometry& geo) {
+  geo.columnLefts.assign(1, 0);
+  geo.columnShown.clear();
+  for (int c = 0; c < columns.Count(); ++c) {
+    const TCellColumn& column = columns[c];
+    geo.columnShown.push_back(column.Visible());
+    geo.columnLefts.push_back(geo.columnLefts.back() + (column.Visible() ? column.Width() : 0));
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Geometry
 
 int TCellGrid::ColumnLeft(int i) const {
-  int left = 0;
-  const int n = std::min(i, ColCount());
-  for (int c = 0; c < n; ++c)
-    if ((*columns_)[c].visible_) left += (*columns_)[c].width_;
-  return left;
+  const std::vector<int>& lefts = geometry_.columnLefts;
+  return lefts[static_cast<size_t>(std::clamp(i, 0, static_cast<int>(lefts.size()) - 1))];
 }
 
 int TCellGrid::TotalColumnWidth() const { return ColumnLeft(ColCount()); }
@@ -30,8 +38,8 @@ int TCellGrid::TotalColumnWidth() const { return ColumnLeft(ColCount()); }
 fw::Rect TCellGrid::CellRect(int col, int row) const {
   if (col == -1 || row == -1) return {};
   const int x = ColumnLeft(col);
-  const bool shown = col >= 0 && col < ColCount() && (*columns_)[col].visible_;
-  const int w = shown ? (*columns_)[col].width_ : 0;
+  const bool shown = col >= 0 && col < ColCount() && (*columns_)[col].Visible();
+  const int w = shown ? (*columns_)[col].Width() : 0;
   const int y = row * defRowHeight_;
   return {x - 1, y - 1, x + w, y + defRowHeight_};
 }
@@ -46,8 +54,8 @@ fw::Rect TCellGrid::clientRect() const {
 }
 
 fw::Rect TCellGrid::selectionClientRect() const {
-  const fw::Rect a = CellRect(selection_.Left, selection_.Top);
-  const fw::Rect b = CellRect(selection_.Right, selection_.Bottom);
+  const fw::Rect a = CellRect(sel_.block.Left, sel_.block.Top);
+  const fw::Rect b = CellRect(sel_.block.Right, sel_.block.Bottom);
   return CellRectToClient({a.left, a.top, b.right, b.bottom});
 }
 
@@ -60,17 +68,17 @@ std::pair<int, int> TCellGrid::rowsBetween(int top, int bottom) const {
 }
 
 fw::Color TCellGrid::CellColor(int col, int row) const {
-  fw::Color c = col >= 0 && col < ColCount() ? (*columns_)[col].color_ : Color();
+  fw::Color c = col >= 0 && col < ColCount() ? (*columns_)[col].Color() : Color();
   if (row % 2 == 1 && c == Color()) c = alternateColor_;
-  if (enabled_ && selection_.Contains(col, row) && !(col == currentCol_ && row == currentRow_)) return selectionColor_;
+  if (enabled_ && sel_.block.Contains(col, row) && !(col == sel_.col && row == sel_.row)) return selectionColor_;
   return c;
 }
 
 int TCellGrid::MeasureColumnText(int col) const {
   // Measured in the grid's font, which is the window's own.
   int m = 0;
-  for (const std::string& s : (*columns_)[col].strings_)
-    m = std::max(m, (s.empty() ? 0 : peer().measureText(s).width) + kCellPaddingX);
+  for (const std::string& s : (*columns_)[col].Cells())
+    m = std::max(m, (s.empty() ? 0 : peer().measureText(s).width) + cellInsets(dpi()).paddingX());
   return std::max(m, px(20));
 }
 
@@ -88,10 +96,10 @@ int TCellGrid::NeededColumnWidth(int col) const {
     return w;
   };
   int need = 0;
-  if (headerLine_ > 0 && !column.title_.empty()) need = widest(headerFont_, column.title_) + kBoxPaddingX;
-  if (!column.widestText_.empty()) {
-    const fw::TextMetrics m = fw::backend::measureText(column.font_, column.widestText_);
-    need = std::max(need, m.width + m.overhang + kCellPaddingX);
+  if (headerLine_ > 0 && !column.Title().empty()) need = widest(headerFont_, column.Title()) + boxInsets(dpi()).paddingX();
+  if (!column.WidestText().empty()) {
+    const fw::TextMetrics m = fw::backend::measureText(column.Font(), column.WidestText());
+    need = std::max(need, m.width + m.overhang + cellInsets(dpi()).paddingX());
   }
   return need;
 }
@@ -100,21 +108,21 @@ void TCellGrid::MakeRoomForTexts() {
   const int n = ColCount();
   std::vector<int> need(static_cast<size_t>(n), 0);
   for (int c = 0; c < n; ++c)
-    if ((*columns_)[c].visible_) need[static_cast<size_t>(c)] = NeededColumnWidth(c);
-  auto spare = [&](int c) { return (*columns_)[c].width_ - need[static_cast<size_t>(c)]; };
+    if ((*columns_)[c].Visible()) need[static_cast<size_t>(c)] = NeededColumnWidth(c);
+  auto spare = [&](int c) { return (*columns_)[c].Width() - need[static_cast<size_t>(c)]; };
   bool moved = false;
   for (int c = 0; c < n; ++c) {
     TCellColumn& column = (*columns_)[c];
-    if (!column.visible_) continue;
+    if (!column.Visible()) continue;
     while (spare(c) < 0) {
       // The donor with the most to spare, the leftmost of equals.
       int donor = -1;
       for (int d = 0; d < n; ++d)
-        if (d != c && (*columns_)[d].visible_ && spare(d) > 0 && (donor < 0 || spare(d) > spare(donor))) donor = d;
+        if (d != c && (*columns_)[d].Visible() && spare(d) > 0 && (donor < 0 || spare(d) > spare(donor))) donor = d;
       if (donor < 0) break;
       const int step = std::min(-spare(c), spare(donor));
-      (*columns_)[donor].width_ -= step;
-      column.width_ += step;
+      (*columns_)[donor].storeWidth((*columns_)[donor].Width() - step);
+      column.storeWidth(column.Width() + step);
       moved = true;
     }
   }
@@ -131,8 +139,8 @@ void TCellGrid::fitColumns(int availW) {
       bool moved = false;
       for (int c = 0; c < n && geometry_.columnsWidth != availW; ++c) {
         TCellColumn& column = (*columns_)[c];
-        if (!column.visible_ || !column.canResize_ || !eligible(c)) continue;
-        column.width_ += step;
+        if (!column.Visible() || !column.CanResize() || !eligible(c)) continue;
+        column.storeWidth(column.Width() + step);
         geometry_.columnsWidth += step;
         moved = true;
       }
@@ -145,18 +153,22 @@ void TCellGrid::fitColumns(int availW) {
 }
 
 void TCellGrid::Recalculate() {
+  // The edges follow every width change, also while a layout is read and nothing else is.
+  measureColumns(*columns_, geometry_);
   if (loadingLayout_) return;
   TGridGeometry& geo = geometry_;
   const int h = defRowHeight_;
   int visibleColumns = 0;
-  for (int c = 0; c < ColCount(); ++c) visibleColumns += (*columns_)[c].visible_ ? 1 : 0;
+  for (int c = 0; c < ColCount(); ++c) visibleColumns += (*columns_)[c].Visible() ? 1 : 0;
   if (visibleColumns == 0) {
     geo.headerHeight = geo.gutterExtent = geo.columnsWidth = geo.rowsHeight = 0;
     ShowScrollBars(false, false);
     return;
   }
-  if (autoColWidth_)
-    for (int c = 0; c < ColCount(); ++c) (*columns_)[c].width_ = std::max(defColWidth_, MeasureColumnText(c));
+  if (autoColWidth_) {
+    for (int c = 0; c < ColCount(); ++c) (*columns_)[c].storeWidth(std::max(defColWidth_, MeasureColumnText(c)));
+    measureColumns(*columns_, geometry_);
+  }
 
   geo.gutterExtent = gutterKind_ != gkNone ? gutterWidth_ : 0;
   geo.headerHeight = headerLine_ * h;
@@ -166,7 +178,10 @@ void TCellGrid::Recalculate() {
   const int availW = client.width - geo.gutterExtent;
   const int availH = client.height - geo.headerHeight - footer;
   geo.columnsWidth = TotalColumnWidth();
-  if (fitToWidth_) fitColumns(availW);
+  if (fitToWidth_) {
+    fitColumns(availW);
+    measureColumns(*columns_, geometry_);
+  }
   if (geo.columnsWidth < availW) scrollX_ = 0;
   if (geo.rowsHeight < availH) scrollY_ = 0;
 
@@ -203,11 +218,11 @@ void TCellGrid::RebuildHeader() {
   };
   for (int c = 0; c < ColCount(); ++c) {
     const TCellColumn& column = (*columns_)[c];
-    if (!column.visible_) {
+    if (!column.Visible()) {
       std::fill(lineOwner.begin(), lineOwner.end(), -1);
       continue;
     }
-    std::vector<std::string> parts = splitAt(column.title_, '|');
+    std::vector<std::string> parts = splitAt(column.Title(), '|');
     while (static_cast<int>(parts.size()) < lines) parts.push_back(parts.empty() ? std::string() : parts.back());
     int prev = -1;
     for (int l = 0; l < lines; ++l) {
@@ -234,7 +249,7 @@ void TCellGrid::handleResize() {
   fw::CustomControl::handleResize();
   if (loadingLayout_) return;
   Recalculate();
-  if (ColCount() > 0) EnsureCellVisible(currentCol_, currentRow_);
+  if (ColCount() > 0) EnsureCellVisible(sel_.col, sel_.row);
 }
 
 }  // namespace grid

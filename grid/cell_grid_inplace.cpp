@@ -1,6 +1,7 @@
 // TCellInplace, the one-line editor laid over the current cell: it writes the cell on every
 // change of its text, so there is nothing to commit or cancel when it closes.
 #include "cell_grid.h"
+#include "grid_caret.h"
 
 namespace grid {
 namespace {
@@ -29,7 +30,7 @@ TCellInplace::TCellInplace(TCellGrid& grid)
 
 void TCellInplace::HideEditor() {
   if (visible()) hide();
-  grid_.editorActive_ = false;
+  open_ = false;
 }
 
 void TCellInplace::SetEditorAlignment(THorzAlign a) {
@@ -40,7 +41,8 @@ void TCellInplace::SetEditorAlignment(THorzAlign a) {
 }
 
 void TCellInplace::ShowEditorAt(int col, int row) {
-  grid_.hideCaret();
+  caret::hide(grid_.peer());
+  open_ = true;
   editCol_ = col;
   editRow_ = row;
   const TCellColumn& column = grid_.Columns()[col];
@@ -60,7 +62,9 @@ void TCellInplace::PlaceEditor() {
 
   fw::Rect r = grid_.CellRectToClient(grid_.CellRect(col, row));
   if (alignment_ == haRight) r.right += 1;
-  r = {r.left + 4, r.top + 3, r.right - 4, r.bottom - 3};
+  // Its text starts where the painted text did.
+  const int side = cellInsets(grid_.dpi()).left;
+  r = {r.left + side, r.top + 3, r.right - side, r.bottom - 3};
   // One line in the column's font. Measured on the editor's own window, which holds that font
   // from the line above; the grid's surface holds whatever font it painted with last.
   const int height = peer().measureText("gM").height;

@@ -36,8 +36,8 @@ bool TCellGrid::wantsNavigationKey(int key) const {
 void TCellGrid::moveTo(int col, int row) {
   // With every column hidden there is no visible column to go to; the column stays rather
   // than becoming -1, which would leave the current cell outside the grid.
-  if (col != -1) currentCol_ = col;
-  currentRow_ = row;
+  if (col != -1) sel_.col = col;
+  sel_.row = row;
   SelectSingleCell();
 }
 
@@ -47,7 +47,7 @@ void TCellGrid::keyWithCtrl(int key) {
     case vk::End: moveTo(LastVisibleColumn(), rowCount_ - 1); break;
     case vk::Delete:
       if (!readOnly_ && rowCount_ > 1) {
-        const int row = currentRow_;
+        const int row = sel_.row;
         RemoveRow(row);
         if (OnDeleteRow) OnDeleteRow(*this, row);
         SelectSingleCell();
@@ -66,23 +66,23 @@ void TCellGrid::keyWithCtrl(int key) {
 
 void TCellGrid::keyWithShift(int key) {
   auto extendToColumn = [this](int col) {
-    if (col != -1) rangeEndCol_ = col;  // as moveTo: no visible column leaves the corner alone
+    if (col != -1) sel_.endCol = col;  // as moveTo: no visible column leaves the corner alone
     ExtendSelection();
   };
   switch (key) {
-    case vk::Left: extendToColumn(std::max(PreviousVisibleColumn(rangeEndCol_), FirstVisibleColumn())); break;
-    case vk::Right: extendToColumn(std::min(NextVisibleColumn(rangeEndCol_), LastVisibleColumn())); break;
+    case vk::Left: extendToColumn(std::max(PreviousVisibleColumn(sel_.endCol), FirstVisibleColumn())); break;
+    case vk::Right: extendToColumn(std::min(NextVisibleColumn(sel_.endCol), LastVisibleColumn())); break;
     case vk::Up:
-      rangeEndRow_ = std::max(rangeEndRow_ - 1, 0);
+      sel_.endRow = std::max(sel_.endRow - 1, 0);
       ExtendSelection();
       break;
     case vk::Down:
-      rangeEndRow_ = std::min(rangeEndRow_ + 1, rowCount_ - 1);
+      sel_.endRow = std::min(sel_.endRow + 1, rowCount_ - 1);
       ExtendSelection();
       break;
     case vk::Return:
-      if (selectionIsOneCell()) {
-        moveTo(currentCol_, std::max(0, currentRow_ - 1));
+      if (sel_.isOneCell()) {
+        moveTo(sel_.col, std::max(0, sel_.row - 1));
       } else {
         moveInsideSelection(false);
       }
@@ -94,30 +94,30 @@ void TCellGrid::keyWithShift(int key) {
 void TCellGrid::keyPlain(int key) {
   switch (key) {
     case vk::Return: commitAndAdvance(); break;
-    case vk::Prior: moveTo(currentCol_, 0); break;
-    case vk::Next: moveTo(currentCol_, rowCount_ - 1); break;
-    case vk::Home: moveTo(FirstVisibleColumn(), currentRow_); break;
-    case vk::End: moveTo(LastVisibleColumn(), currentRow_); break;
-    case vk::Left: moveTo(std::max(PreviousVisibleColumn(currentCol_), FirstVisibleColumn()), currentRow_); break;
-    case vk::Right: moveTo(std::min(NextVisibleColumn(currentCol_), LastVisibleColumn()), currentRow_); break;
+    case vk::Prior: moveTo(sel_.col, 0); break;
+    case vk::Next: moveTo(sel_.col, rowCount_ - 1); break;
+    case vk::Home: moveTo(FirstVisibleColumn(), sel_.row); break;
+    case vk::End: moveTo(LastVisibleColumn(), sel_.row); break;
+    case vk::Left: moveTo(std::max(PreviousVisibleColumn(sel_.col), FirstVisibleColumn()), sel_.row); break;
+    case vk::Right: moveTo(std::min(NextVisibleColumn(sel_.col), LastVisibleColumn()), sel_.row); break;
     case vk::Up:
-      if (autoRowsApply() && currentRow_ >= 1) {
+      if (autoRowsApply() && sel_.row >= 1) {
         removeEmptyLastRowOrMoveUp();
       } else {
-        moveTo(currentCol_, std::max(0, currentRow_ - 1));
+        moveTo(sel_.col, std::max(0, sel_.row - 1));
       }
       break;
     case vk::Down:
       if (autoRowsApply()) {
         addRowBelow();
       } else {
-        moveTo(currentCol_, std::min(currentRow_ + 1, rowCount_ - 1));
+        moveTo(sel_.col, std::min(sel_.row + 1, rowCount_ - 1));
       }
       break;
     case vk::Insert:
       if (!readOnly_) {
-        InsertRow(std::max(0, currentRow_));
-        if (OnInsertRow) OnInsertRow(*this, currentRow_);
+        InsertRow(std::max(0, sel_.row));
+        if (OnInsertRow) OnInsertRow(*this, sel_.row);
         SelectSingleCell();
       }
       break;
@@ -128,26 +128,22 @@ void TCellGrid::keyPlain(int key) {
   }
 }
 
-bool TCellGrid::selectionIsOneCell() const {
-  return selection_.Left == selection_.Right && selection_.Top == selection_.Bottom;
-}
-
 void TCellGrid::clearSelectedCells() {
   BlockEdit edit(*this);
   // The bounds are checked on every step: a change handler may take rows or columns away.
-  for (int c = selection_.Left; c <= selection_.Right && c < ColCount(); ++c)
-    for (int r = selection_.Top; r <= selection_.Bottom && r < rowCount_; ++r) EditCellText(c, r, true, {});
+  for (int c = sel_.block.Left; c <= sel_.block.Right && c < ColCount(); ++c)
+    for (int r = sel_.block.Top; r <= sel_.block.Bottom && r < rowCount_; ++r) EditCellText(c, r, true, {});
 }
 
 // ---------------------------------------------------------------------------------------------
 // Rows added and removed by the arrows
 
-bool TCellGrid::autoRowsApply() const { return autoAddRow_ && currentRow_ == rowCount_ - 1 && !readOnly_; }
+bool TCellGrid::autoRowsApply() const { return autoAddRow_ && sel_.row == rowCount_ - 1 && !readOnly_; }
 
 void TCellGrid::addRowBelow() {
-  ++currentRow_;
+  ++sel_.row;
   setRowCount(rowCount_ + 1);
-  if (OnInsertRow) OnInsertRow(*this, currentRow_);
+  if (OnInsertRow) OnInsertRow(*this, sel_.row);
   SelectSingleCell();
 }
 
@@ -157,10 +153,10 @@ void TCellGrid::removeEmptyLastRowOrMoveUp() {
   for (int c = 0; c < ColCount() && empty; ++c) empty = rawText(c, last).empty();
   if (empty) {
     setRowCount(last);
-    currentRow_ = rowCount_ - 1;
+    sel_.row = rowCount_ - 1;
     if (OnDeleteRow) OnDeleteRow(*this, rowCount_);
   } else {
-    currentRow_ = std::max(0, currentRow_ - 1);
+    sel_.row = std::max(0, sel_.row - 1);
   }
   SelectSingleCell();
 }
@@ -173,20 +169,20 @@ void TCellGrid::commitAndAdvance() {
   // nor a fill reaches its cells, so Enter only moves.
   std::string s;
   if (!readOnly_) {
-    s = CellText(currentCol_, currentRow_);
+    s = CellText(sel_.col, sel_.row);
     const std::string stored = s;
-    if (OnCellAssignment) OnCellAssignment(*this, currentCol_, currentRow_, s);
-    if (s != stored) EditCellText(currentCol_, currentRow_, true, s);
+    if (OnCellAssignment) OnCellAssignment(*this, sel_.col, sel_.row, s);
+    if (s != stored) EditCellText(sel_.col, sel_.row, true, s);
   }
   const bool fillDown = autoFillDown_ && !s.empty() && s.back() == '*';
   const bool fillRight = !fillDown && autoFillRight_ && !s.empty() && s.back() == '>';
-  const bool one = selectionIsOneCell();
+  const bool one = sel_.isOneCell();
   if (fillDown) {
-    fillFromCurrent(s, true, one ? rowCount_ - 1 : selection_.Bottom);
+    fillFromCurrent(s, true, one ? rowCount_ - 1 : sel_.block.Bottom);
   } else if (fillRight) {
-    fillFromCurrent(s, false, one ? ColCount() - 1 : selection_.Right);
+    fillFromCurrent(s, false, one ? ColCount() - 1 : sel_.block.Right);
   } else if (one) {
-    moveTo(currentCol_, std::min(rowCount_ - 1, currentRow_ + 1));
+    moveTo(sel_.col, std::min(rowCount_ - 1, sel_.row + 1));
   } else {
     moveInsideSelection(true);
   }
@@ -198,40 +194,40 @@ void TCellGrid::fillFromCurrent(std::string text, bool down, int last) {
   text.pop_back();  // the fill marker
   // Program writes: no events, no column read-only check; each cell is repainted at once.
   if (down) {
-    for (int r = currentRow_; r <= last && r < rowCount_; ++r) setCellText(currentCol_, r, text);
+    for (int r = sel_.row; r <= last && r < rowCount_; ++r) setCellText(sel_.col, r, text);
   } else {
-    for (int c = currentCol_; c <= last && c < ColCount(); ++c) setCellText(c, currentRow_, text);
+    for (int c = sel_.col; c <= last && c < ColCount(); ++c) setCellText(c, sel_.row, text);
   }
 }
 
 void TCellGrid::moveInsideSelection(bool forward) {
-  const TGridRect& b = selection_;
+  const TGridRect& b = sel_.block;
   // Column by column: down a column, then to the top of the next; from the last cell back to
   // the first (and the same backwards).
   if (forward) {
-    if (currentCol_ == b.Right && currentRow_ == b.Bottom) {
-      currentCol_ = b.Left;
-      currentRow_ = b.Top;
-    } else if (currentRow_ == b.Bottom) {
-      ++currentCol_;
-      currentRow_ = b.Top;
+    if (sel_.col == b.Right && sel_.row == b.Bottom) {
+      sel_.col = b.Left;
+      sel_.row = b.Top;
+    } else if (sel_.row == b.Bottom) {
+      ++sel_.col;
+      sel_.row = b.Top;
     } else {
-      ++currentRow_;
+      ++sel_.row;
     }
   } else {
-    if (currentCol_ == b.Left && currentRow_ == b.Top) {
-      currentCol_ = b.Right;
-      currentRow_ = b.Bottom;
-    } else if (currentRow_ == b.Top) {
-      --currentCol_;
-      currentRow_ = b.Bottom;
+    if (sel_.col == b.Left && sel_.row == b.Top) {
+      sel_.col = b.Right;
+      sel_.row = b.Bottom;
+    } else if (sel_.row == b.Top) {
+      --sel_.col;
+      sel_.row = b.Bottom;
     } else {
-      --currentRow_;
+      --sel_.row;
     }
   }
   HideCaretAndEditor();
   typedText_.clear();
-  EnsureCellVisible(currentCol_, currentRow_);
+  EnsureCellVisible(sel_.col, sel_.row);
   InvalidateCellArea();
   NotifyColRowChanged();
 }
@@ -246,7 +242,7 @@ void TCellGrid::typeCharacter(char ch) {
     if (!typedText_.empty()) typedText_.pop_back();
   } else if (code >= 32) {
     bool allowed = true;
-    if (OnFilterChar) OnFilterChar(*this, currentCol_, currentRow_, ch, allowed);
+    if (OnFilterChar) OnFilterChar(*this, sel_.col, sel_.row, ch, allowed);
     if (!allowed) return;
     HideCaretAndEditor();
     typedText_.push_back(ch);
@@ -255,9 +251,9 @@ void TCellGrid::typeCharacter(char ch) {
   }
   // The whole buffer is written each time, so a character a change handler refused is
   // written with the next accepted one.
-  EditCellText(currentCol_, currentRow_, true, typedText_);
-  EnsureCellVisible(currentCol_, currentRow_);
-  peer().setCaretPos(RepaintCellText(currentCol_, currentRow_, true));
+  EditCellText(sel_.col, sel_.row, true, typedText_);
+  EnsureCellVisible(sel_.col, sel_.row);
+  peer().setCaretPos(RepaintCellText(sel_.col, sel_.row, true));
   ShowGridCaret();
 }
 

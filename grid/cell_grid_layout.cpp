@@ -170,13 +170,7 @@ void TCellGrid::changeScale(int oldDpi, int newDpi) {
   headerFont_ = font(headerFont_, designHeaderFontHeight_);
   footerFont_ = font(footerFont_, designFooterFontHeight_);
   gutterFont_ = font(gutterFont_, designGutterFontHeight_);
-  for (int c = 0; c < ColCount(); ++c) {
-    TCellColumn& column = (*columns_)[c];
-    // A fitted width differs from its layout's by the fit, which is made again below.
-    column.width_ = column.designWidth_ != fw::kNoDesign ? fw::scaleToDpi(column.designWidth_, newDpi)
-                                                        : fw::mulDiv(column.width_, newDpi, oldDpi);
-    if (column.FontIsOwn()) column.font_ = font(column.font_, column.designFontHeight_);
-  }
+  for (int c = 0; c < ColCount(); ++c) (*columns_)[c].rescale(oldDpi, newDpi);
   askedRowHeight_ = fw::rescale(askedRowHeight_, designRowHeight_, oldDpi, newDpi);
   defColWidth_ = fw::rescale(defColWidth_, designColWidth_, oldDpi, newDpi);
   gutterWidth_ = fw::rescale(gutterWidth_, designGutterWidth_, oldDpi, newDpi);
@@ -186,8 +180,8 @@ void TCellGrid::changeScale(int oldDpi, int newDpi) {
   scrollY_ = topRow * defRowHeight_;
   RebuildHeader();
   MakeRoomForTexts();
-  if (hasCells()) EnsureCellVisible(currentCol_, currentRow_);
-  if (editorActive_) inplace_->PlaceEditor();
+  if (hasCells()) EnsureCellVisible(sel_.col, sel_.row);
+  if (EditorActive()) inplace_->PlaceEditor();
   FullRepaint();
 }
 

@@ -11,18 +11,6 @@
 namespace grid {
 namespace {
 
-// The smallest column k whose left edge lies at or right of content x, or ColCount when there
-// is none: a point on a shared border belongs to the column before it.
-int columnEndingAt(const TCellGrid& g, int contentX) {
-  int left = 0;
-  for (int k = 0; k < g.ColCount(); ++k) {
-    if (left >= contentX) return k;
-    const TCellColumn& column = g.Columns()[k];
-    if (column.Visible()) left += column.Width();
-  }
-  return g.ColCount();
-}
-
 // The visible columns from `first` to `last`, in index order.
 std::vector<int> visibleColumnsBetween(const TCellGrid& g, int first, int last) {
   std::vector<int> list;
@@ -64,57 +52,26 @@ void repeatBlock(TCellGrid& g, const TGridRect& block) {
 // ---------------------------------------------------------------------------------------------
 // Hit tests
 
-TGridCoord TCellGrid::CellAtPoint(int x, int y) const {
-  const int contentX = x + scrollX_ - geometry_.gutterExtent;
-  const int contentY = y + scrollY_ - geometry_.headerHeight;
-  const int col = std::max(0, columnEndingAt(*this, contentX) - 1);
-  const int row = std::max(0, std::min(contentY / defRowHeight_, rowCount_ - 1));
-  return {col, row};
+TGridHitTest TCellGrid::hitTest() const {
+  return TGridHitTest({geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_});
 }
 
-int TCellGrid::ColumnAtX(int x) const {
-  if (x < geometry_.gutterExtent) return -1;
-  return columnEndingAt(*this, x + scrollX_ - geometry_.gutterExtent) - 1;
-}
-
-int TCellGrid::RowAtY(int y) const {
-  if (y < geometry_.headerHeight) return -1;
-  const int row = (y + scrollY_ - geometry_.headerHeight) / defRowHeight_;
-  return row > rowCount_ - 1 ? -1 : row;
-}
+TGridCoord TCellGrid::CellAtPoint(int x, int y) const { return hitTest().cellAt(x, y); }
+int TCellGrid::ColumnAtX(int x) const { return hitTest().columnAt(x); }
+int TCellGrid::RowAtY(int y) const { return hitTest().rowAt(y); }
 
 THitZone TCellGrid::ZoneAt(int x, int y) {
-  const int contentX = x + scrollX_ - geometry_.gutterExtent;
-  const int contentY = y + scrollY_ - geometry_.headerHeight;
-
-  // A band of three pixels (at 114 dpi) around each column's right border, at any height. A hidden column
-  // has no border of its own: its edge is the visible column's before it, found first.
+  const TGridHitTest hit = hitTest();
+  // A band of three pixels (at 114 dpi) around each column's right border, at any height.
   bool onBorder = false;
   if (!autoColWidth_) {
-    int edge = 0;
-    for (int c = 0; c < ColCount(); ++c) {
-      const TCellColumn& column = (*columns_)[c];
-      if (!column.visible_) continue;
-      edge += column.width_;
-      if (edge - px(2) < contentX && contentX < edge + px(2)) {
-        sizingColumn_ = c;
-        onBorder = column.canResize_;
-        break;
-      }
+    const int c = hit.borderColumnAt(x, px(2));
+    if (c >= 0) {
+      sizingColumn_ = c;
+      onBorder = (*columns_)[c].CanResize();
     }
   }
-  // The handle wins over a border it overlaps: both sit on the selection's corner.
-  if (fillHandleRect_.contains({x, y})) return hzFillHandle;
-  if (onBorder) return hzColumnBorder;
-
-  const bool inGutter = x < geometry_.gutterExtent, inHeader = y < geometry_.headerHeight;
-  const bool rightOfGutter = x > geometry_.gutterExtent, belowHeader = y > geometry_.headerHeight;
-  const bool inColumns = contentX < geometry_.columnsWidth, inRows = contentY < geometry_.rowsHeight;
-  if (inGutter && inHeader) return hzCorner;
-  if (inGutter && belowHeader && inRows) return hzGutter;
-  if (inHeader && rightOfGutter && inColumns) return hzHeader;
-  if (rightOfGutter && belowHeader && inColumns && inRows) return hzCell;
-  return hzNone;
+  return hit.zoneAt(x, y, fillHandleRect_.contains({x, y}), onBorder);
 }
 
 TMouseMode TCellGrid::ModeOfZone(THitZone zone) {
@@ -191,15 +148,14 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
       typedText_.clear();
       const TGridCoord cell = CellAtPoint(at.x, at.y);
       EnsureCellVisible(cell.Col, cell.Row);
-      if (cell.Col == currentCol_ && cell.Row == currentRow_) {
+      if (cell.Col == sel_.col && cell.Row == sel_.row) {
         // The second press on a cell opens it for editing in place.
-        if (!readOnly_ && !(*columns_)[cell.Col].readOnly_) {
-          editorActive_ = true;
+        if (!readOnly_ && !(*columns_)[cell.Col].ReadOnly()) {
           inplace_->ShowEditorAt(cell.Col, cell.Row);
         }
       } else {
-        currentCol_ = rangeEndCol_ = cell.Col;
-        currentRow_ = rangeEndRow_ = cell.Row;
+        sel_.col = sel_.endCol = cell.Col;
+        sel_.row = sel_.endRow = cell.Row;
         SetSelection({cell.Col, cell.Row, cell.Col, cell.Row}, false);
       }
       NotifyColRowChanged();
@@ -207,18 +163,18 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
     }
     case TMouseMode::Fill:
       HideCaretAndEditor();
-      fillRange_ = selection_;
+      fillRange_ = sel_.block;
       break;
     case TMouseMode::SelectRows: {
       const int r = RowAtY(at.y);
       if (!hasCells() || r == -1) return;
-      currentRow_ = r;
-      currentCol_ = 0;
+      sel_.row = r;
+      sel_.col = 0;
       lastDragIndex_ = r;
       typedText_.clear();
       EnsureCellVisible(0, r);
-      rangeEndCol_ = ColCount() - 1;
-      rangeEndRow_ = r;
+      sel_.endCol = ColCount() - 1;
+      sel_.endRow = r;
       fillHandleCorner_ = TFillHandleCorner::BottomLeft;
       SetSelection({0, r, ColCount() - 1, r}, true);
       NotifyColRowChanged();
@@ -228,13 +184,13 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
     case TMouseMode::SelectColumns: {
       const int c = ColumnAtX(at.x);
       if (!hasCells() || c == -1) return;
-      currentCol_ = c;
-      currentRow_ = 0;
+      sel_.col = c;
+      sel_.row = 0;
       lastDragIndex_ = c;
       typedText_.clear();
       EnsureCellVisible(c, 0);
-      rangeEndCol_ = c;
-      rangeEndRow_ = rowCount_ - 1;
+      sel_.endCol = c;
+      sel_.endRow = rowCount_ - 1;
       fillHandleCorner_ = TFillHandleCorner::TopRight;
       SetSelection({c, 0, c, rowCount_ - 1}, true);
       NotifyColRowChanged();
@@ -243,11 +199,11 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
     }
     case TMouseMode::SelectAll:
       if (!hasCells()) return;
-      currentCol_ = currentRow_ = 0;
+      sel_.col = sel_.row = 0;
       typedText_.clear();
       EnsureCellVisible(0, 0);
-      rangeEndCol_ = ColCount() - 1;
-      rangeEndRow_ = rowCount_ - 1;
+      sel_.endCol = ColCount() - 1;
+      sel_.endRow = rowCount_ - 1;
       SetSelection({0, 0, ColCount() - 1, rowCount_ - 1}, false);
       NotifyColRowChanged();
       break;
@@ -267,9 +223,9 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
     case TMouseMode::SelectCells: {
       if (!hasCells()) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
-      rangeEndCol_ = cell.Col;
-      rangeEndRow_ = cell.Row;
-      SetSelection(TGridRect::Spanning(currentCol_, currentRow_, cell.Col, cell.Row), false);
+      sel_.endCol = cell.Col;
+      sel_.endRow = cell.Row;
+      SetSelection(TGridRect::Spanning(sel_.col, sel_.row, cell.Col, cell.Row), false);
       EnsureCellVisible(cell.Col, cell.Row);
       break;
     }
@@ -277,8 +233,8 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
       // Only a fill that a press started: a drag that came in from outside has no block.
       if (!hasCells() || fillRange_.Left == -1) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
-      rangeEndCol_ = cell.Col;
-      rangeEndRow_ = cell.Row;
+      sel_.endCol = cell.Col;
+      sel_.endRow = cell.Row;
       SetSelection(fillRange_.United({cell.Col, cell.Row, cell.Col, cell.Row}), false);
       EnsureCellVisible(cell.Col, cell.Row);
       break;
@@ -287,18 +243,18 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
       const int r = RowAtY(at.y);
       if (!hasCells() || r == -1 || r == lastDragIndex_) return;
       lastDragIndex_ = r;
-      rangeEndRow_ = r;
+      sel_.endRow = r;
       fillHandleCorner_ = TFillHandleCorner::BottomLeft;
-      SetSelection({0, std::min(r, currentRow_), ColCount() - 1, std::max(r, currentRow_)}, true);
+      SetSelection({0, std::min(r, sel_.row), ColCount() - 1, std::max(r, sel_.row)}, true);
       break;
     }
     case TMouseMode::SelectColumns: {
       const int c = ColumnAtX(at.x);
       if (!hasCells() || c == -1 || c == lastDragIndex_) return;
       lastDragIndex_ = c;
-      rangeEndCol_ = c;
+      sel_.endCol = c;
       fillHandleCorner_ = TFillHandleCorner::TopRight;
-      SetSelection({std::min(c, currentCol_), 0, std::max(c, currentCol_), rowCount_ - 1}, true);
+      SetSelection({std::min(c, sel_.col), 0, std::max(c, sel_.col), rowCount_ - 1}, true);
       break;
     }
     case TMouseMode::SizeColumn: sizeColumnTo(at.x); break;
@@ -314,25 +270,22 @@ void TCellGrid::sizeColumnTo(int x) {
   const int w = std::max(least, x + scrollX_ - sizingColumnLeft_ - geometry_.gutterExtent);
   TCellColumn& column = (*columns_)[c];
   if (!fitToWidth_) {
-    column.width_ = w;
+    column.storeWidth(w);
   } else {
     // The pair of the column and its visible right neighbour shares the room the other
     // columns leave, so the grid stays fitted; the last column's border has no partner.
     const int n = NextVisibleColumn(c);
     if (n == c) return;
     TCellColumn& neighbour = (*columns_)[n];
-    const int others = TotalColumnWidth() - column.width_ - neighbour.width_;
+    const int others = TotalColumnWidth() - column.Width() - neighbour.Width();
     const int room = clientSize().width - geometry_.gutterExtent - others;
     if (room <= 2 * least) return;  // no room for two of the narrowest columns
-    column.width_ = w;
-    neighbour.width_ = room - w;
-    if (neighbour.width_ < least) {
-      column.width_ = room - least;
-      neighbour.width_ = least;
-    }
-    neighbour.designWidth_ = fw::kNoDesign;
+    const int kept = std::min(w, room - least);
+    column.storeWidth(kept);
+    neighbour.storeWidth(room - kept);
+    neighbour.setDesignWidth(fw::kNoDesign);
   }
-  column.designWidth_ = fw::kNoDesign;  // sized by the user: it keeps its proportion
+  column.setDesignWidth(fw::kNoDesign);  // sized by the user: it keeps its proportion
   // Straight into the columns: a drag step must not rebuild the header or repaint everything.
   Recalculate();
   InvalidateRightOf(geometry_.gutterExtent);

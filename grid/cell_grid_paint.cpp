@@ -11,6 +11,10 @@ namespace {
 
 bool meets(const fw::Rect& a, const fw::Rect& b) { return !a.intersect(b).empty(); }
 
+fw::Rect inset(const fw::Rect& r, const TTextInsets& by) {
+  return {r.left + by.left, r.top + by.top, r.right - by.right, r.bottom - by.bottom};
+}
+
 // The area without the band under the selection frame: `outer` less `inner` (an inside that
 // has no pixels leaves the whole of `outer` as the band).
 fw::Region withoutBand(const fw::Rect& area, const fw::Rect& outer, const fw::Rect& inner) {
@@ -51,7 +55,7 @@ void TCellGrid::InvalidateRightOf(int x) {
 void TCellGrid::InvalidateColumn(int i) {
   if (i < 0 || i >= ColCount()) return;
   const int left = ColumnLeft(i) + geometry_.gutterExtent - scrollX_;
-  invalidateRect({left - 3, 0, left + (*columns_)[i].width_ + 3, clientRect().bottom});
+  invalidateRect({left - 3, 0, left + (*columns_)[i].Width() + 3, clientRect().bottom});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -60,6 +64,9 @@ void TCellGrid::InvalidateColumn(int i) {
 void TCellGrid::paint(fw::Canvas& canvas) {
   if (batchLock_) return;
   const fw::Rect client = clientRect();
+  // What needs painting: a box read before any clip of ours, so it is the update area's.
+  // Whatever lies wholly outside it is not visited.
+  updateBox_ = canvas.clipBox().intersect(client);
   if (ColCount() == 0) {
     canvas.setBrush({Color()});
     canvas.fillRect(client);
@@ -78,10 +85,18 @@ void TCellGrid::paint(fw::Canvas& canvas) {
   {
     const fw::Rect& area = geometry_.cellArea;
     fw::ScopedClip clip(canvas, enabled_ ? withoutBand(area, outer, inner) : fw::Region(area));
-    // Only rows that can meet the cell area are visited; the others would leave at once.
-    const auto [first, last] = rowsBetween(geometry_.cellArea.top, geometry_.cellArea.bottom);
-    for (int c = 0; c < ColCount(); ++c) {
-      if (!(*columns_)[c].visible_) continue;
+    // Only rows and columns that can meet the cell area inside the update box are visited.
+    const fw::Rect cells = area.intersect(updateBox_);
+    const auto [first, last] = rowsBetween(cells.top, cells.bottom);
+    const int dx = geometry_.gutterExtent - scrollX_;
+    for (int c = 0, left = 0; c < ColCount(); ++c) {
+      const TCellColumn& column = (*columns_)[c];
+      if (!column.Visible()) continue;
+      const int right = left + column.Width();
+      // The column's strip in client x, its shared left line included.
+      const bool inBox = left - 1 + dx < cells.right && right + dx > cells.left;
+      left = right;
+      if (!inBox || cells.empty()) continue;
       for (int r = first; r <= last; ++r) drawCell(canvas, c, r);
     }
   }
@@ -100,9 +115,9 @@ void TCellGrid::paint(fw::Canvas& canvas) {
 
 void TCellGrid::drawCell(fw::Canvas& canvas, int col, int row) {
   fw::Rect r = CellRectToClient(CellRect(col, row));
-  if (!meets(r, geometry_.cellArea)) return;
+  if (!meets(r, geometry_.cellArea) || !meets(r, updateBox_)) return;
   const TCellColumn& column = (*columns_)[col];
-  fw::Font font = column.font_;
+  fw::Font font = column.Font();
   if (!enabled_) font.color = gridColor_;
   canvas.setFont(font);
   canvas.setPen({gridColor_});
@@ -118,8 +133,7 @@ void TCellGrid::drawCell(fw::Canvas& canvas, int col, int row) {
     canvas.fillRect(r);
   }
   canvas.setBrush({.clear = true});
-  r = {r.left + 4, r.top + 2, r.right - 4, r.bottom - 2};
-  drawAlignedText(canvas, rawText(col, row), r, false, column.vertAlign_, column.horzAlign_);
+  drawAlignedText(canvas, rawText(col, row), inset(r, cellInsets(dpi())), false, column.VertAlign(), column.HorzAlign());
 }
 
 fw::Point TCellGrid::RepaintCellText(int col, int row, bool typing) {
@@ -130,15 +144,15 @@ fw::Point TCellGrid::RepaintCellText(int col, int row, bool typing) {
     const TCellColumn& column = (*columns_)[col];
     const fw::Color fill = CellColor(col, row);
     canvas.setBrush({fill});
-    canvas.setFont(column.font_);
+    canvas.setFont(column.Font());
     bool handled = false;
     if (OnDrawCell) OnDrawCell(*this, canvas, col, row, r, handled);
     if (handled) return;
     canvas.setBrush({fill});
-    r = {r.left + 4, r.top + 2, r.right - 4, r.bottom - 2};
+    r = inset(r, cellInsets(dpi()));
     canvas.fillRect(r);
     canvas.setBrush({.clear = true});
-    caret = drawAlignedText(canvas, rawText(col, row), r, typing, column.vertAlign_, column.horzAlign_);
+    caret = drawAlignedText(canvas, rawText(col, row), r, typing, column.VertAlign(), column.HorzAlign());
   });
   return caret;
 }
@@ -197,7 +211,7 @@ void TCellGrid::drawHeaderBox(fw::Canvas& canvas, const fw::Rect& r, const std::
   if (handled) return;
   canvas.rectangle(r);
   canvas.setBrush({.clear = true});
-  drawMultiLineText(canvas, text, {r.left + 2, r.top + 2, r.right - 3, r.bottom - 3}, vaCenter, haCenter);
+  drawMultiLineText(canvas, text, inset(r, boxInsets(dpi())), vaCenter, haCenter);
   canvas.setPen({headerLightColor_});
   canvas.moveTo({r.left + 1, r.bottom - 2});
   canvas.lineTo({r.left + 1, r.top + 1});
@@ -218,13 +232,13 @@ void TCellGrid::drawGutter(fw::Canvas& canvas) {
   const auto [first, last] = rowsBetween(clip.top, clip.bottom);
   for (int i = first; i <= last; ++i) {
     const fw::Rect r{-1, i * h - 1 + dy, gutterWidth_, (i + 1) * h + dy};
-    if (!meets(r, clip)) continue;
+    if (!meets(r, clip) || !meets(r, updateBox_)) continue;
     std::string text;
     if (gutterKind_ == gkNumber) text = std::to_string(i + 1);
     if (gutterKind_ == gkString && static_cast<size_t>(i) < gutterStrings_.size())
       text = gutterStrings_[static_cast<size_t>(i)];
     drawHeaderBox(canvas, r, text, OnDrawGutter, gutterFont_);
-    if (gutterKind_ == gkPointer && i == currentRow_) {
+    if (gutterKind_ == gkPointer && i == sel_.row) {
       const int x = (gutterWidth_ - 8) / 2, d = (h - 8) / 2, m = r.top + h / 2;
       canvas.setPen({headerDarkColor_});
       canvas.moveTo({x, r.bottom - d});
@@ -244,10 +258,10 @@ void TCellGrid::drawHeader(fw::Canvas& canvas) {
     const fw::Rect r = fw::Rect{ColumnLeft(cell.Span.Left) - 1, cell.Span.Top * h - 1, ColumnLeft(cell.Span.Right + 1),
                                 (cell.Span.Bottom + 1) * h}
                            .offset(dx, 0);
-    if (meets(r, client)) drawHeaderBox(canvas, r, cell.Caption, OnDrawHeader, headerFont_);
+    if (meets(r, client) && meets(r, updateBox_)) drawHeaderBox(canvas, r, cell.Caption, OnDrawHeader, headerFont_);
   }
   const fw::Rect corner{-1, -1, geometry_.gutterExtent, geometry_.headerHeight};
-  drawHeaderBox(canvas, corner, std::string(), OnDrawHeader, headerFont_);
+  if (meets(corner, updateBox_)) drawHeaderBox(canvas, corner, std::string(), OnDrawHeader, headerFont_);
 }
 
 void TCellGrid::drawFooter(fw::Canvas& canvas) {
@@ -256,7 +270,7 @@ void TCellGrid::drawFooter(fw::Canvas& canvas) {
   const int dx = geometry_.gutterExtent - scrollX_;
   for (int i = 0; i < ColCount(); ++i) {
     const fw::Rect r = fw::Rect{ColumnLeft(i) - 1, geometry_.footerTop, ColumnLeft(i + 1), b + 1}.offset(dx, 0);
-    if (meets(r, client)) drawHeaderBox(canvas, r, (*columns_)[i].footer_, OnDrawFooter, footerFont_);
+    if (meets(r, client) && meets(r, updateBox_)) drawHeaderBox(canvas, r, (*columns_)[i].Footer(), OnDrawFooter, footerFont_);
   }
   const fw::Rect corner{-1, geometry_.footerTop, geometry_.gutterExtent, b + 1};
   drawHeaderBox(canvas, corner, std::string(), OnDrawFooter, footerFont_);
@@ -265,7 +279,7 @@ void TCellGrid::drawFooter(fw::Canvas& canvas) {
 }
 
 void TCellGrid::drawSelection(fw::Canvas& canvas) {
-  if (currentCol_ == -1 || currentRow_ == -1) return;
+  if (sel_.col == -1 || sel_.row == -1) return;
   const fw::Rect s = selectionClientRect();
   const fw::Color ink = focused() ? fw::clBlack : gridColor_;
   canvas.setPen({ink, 3});

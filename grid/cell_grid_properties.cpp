@@ -30,10 +30,11 @@ int TCellGrid::MinRowHeight() const {
     const fw::TextMetrics m = fw::backend::measureText(f, "gM");
     return m.height - m.internalLeading;
   };
-  int h = line(font()) + kCellPaddingY;
-  if (headerLine_ > 0) h = std::max(h, line(headerFont_) + kBoxPaddingY);
-  if (showFooter_) h = std::max(h, line(footerFont_) + kBoxPaddingY);
-  if (gutterKind_ == gkNumber || gutterKind_ == gkString) h = std::max(h, line(gutterFont_) + kBoxPaddingY);
+  const int cellPadding = cellInsets(dpi()).paddingY(), boxPadding = boxInsets(dpi()).paddingY();
+  int h = line(font()) + cellPadding;
+  if (headerLine_ > 0) h = std::max(h, line(headerFont_) + boxPadding);
+  if (showFooter_) h = std::max(h, line(footerFont_) + boxPadding);
+  if (gutterKind_ == gkNumber || gutterKind_ == gkString) h = std::max(h, line(gutterFont_) + boxPadding);
   return h;
 }
 

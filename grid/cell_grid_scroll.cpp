@@ -3,14 +3,10 @@
 #include <algorithm>
 
 #include "cell_grid.h"
+#include "grid_caret.h"
+#include "grid_scrolling.h"
 
 namespace grid {
-namespace {
-// The caret is one per GUI thread, shared by every grid (and so is whether it is shown).
-bool caretShown = false;
-// A scroll bar's page step, in rows; a line step is one row.
-constexpr int kPageRows = 5;
-}  // namespace
 
 void TCellGrid::ShowScrollBars(bool horizontal, bool vertical) {
   peer().showScrollBar(fw::ScrollBar::Horizontal, horizontal);
@@ -32,69 +28,44 @@ void TCellGrid::SetScrollY(int y) {
   InvalidateBelow(geometry_.headerHeight);
 }
 
-void TCellGrid::SnapScrollY() { scrollY_ = (scrollY_ / defRowHeight_) * defRowHeight_; }
+void TCellGrid::SnapScrollY() { scrollY_ = scrolling::snappedToRow(scrollY_, defRowHeight_); }
 
 void TCellGrid::EnsureCellVisible(int col, int row) {
   if (row == -1 || col < 0 || col >= ColCount()) return;
-  const fw::Rect client = clientRect();
-  // Everything fits: nothing to bring into view.
-  if (geometry_.contentRight < client.right && geometry_.contentBottom < client.bottom) return;
-
-  const int h = defRowHeight_;
-  const int firstRow = scrollY_ / h;
-  const int shown = (client.bottom - geometry_.headerHeight) / h - 1 - (showFooter_ ? 1 : 0);
-  const int lastRow = firstRow + shown;
-  const bool needY = row < firstRow || row > lastRow;
-  int newY = scrollY_;
-  if (row < firstRow) newY = row * h;
-  if (row > lastRow) newY = (row - shown) * h;
-
-  const int left = ColumnLeft(col) - scrollX_ + geometry_.gutterExtent;
-  const int right = left + (*columns_)[col].width_;
-  const bool needX = left < geometry_.gutterExtent || right > client.right;
-  int newX = scrollX_;
-  if (left < geometry_.gutterExtent) newX = std::max(0, newX + left - geometry_.gutterExtent);
-  if (right > client.right) newX = std::min(geometry_.maxScrollX, newX + right - client.right + 1);
-
-  if (needY && !needX) {
-    SetScrollY(newY);
-  } else if (needX && !needY) {
-    SetScrollX(newX);
-  } else if (needX && needY) {
-    scrollX_ = newX;
-    scrollY_ = newY;
+  const scrolling::TScrollTarget to = scrolling::toShowCell(
+      {geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_}, clientRect(), ColumnLeft(col), (*columns_)[col].Width(),
+      row, showFooter_);
+  if (to.moveY && !to.moveX) {
+    SetScrollY(to.y);
+  } else if (to.moveX && !to.moveY) {
+    SetScrollX(to.x);
+  } else if (to.moveX && to.moveY) {
+    scrollX_ = to.x;
+    scrollY_ = to.y;
     peer().setScrollPosition(fw::ScrollBar::Horizontal, scrollX_);
     peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
     invalidate();
   }
 }
 
-bool TCellGrid::CaretShown() { return caretShown; }
+bool TCellGrid::CaretShown() { return caret::shown(); }
 
-void TCellGrid::hideCaret() {
-  if (caretShown) peer().showCaret(false);
-  caretShown = false;
-}
-
-void TCellGrid::ShowGridCaret() {
-  if (!caretShown) peer().showCaret(true);
-  caretShown = true;
-}
+void TCellGrid::ShowGridCaret() { caret::show(peer()); }
 
 void TCellGrid::HideCaretAndEditor() {
-  hideCaret();
+  caret::hide(peer());
   if (inplace_) inplace_->HideEditor();
 }
 
 void TCellGrid::NotifyColRowChanged() {
-  if (OnColRowChanged) OnColRowChanged(*this, currentCol_, currentRow_);
+  if (OnColRowChanged) OnColRowChanged(*this, sel_.col, sel_.row);
 }
 
 void TCellGrid::SetSelection(const TGridRect& block, bool force) {
-  if (block == selection_ && !force) return;
+  if (block == sel_.block && !force) return;
   HideCaretAndEditor();
-  const TGridRect old = selection_;
-  selection_ = block;
+  const TGridRect old = sel_.block;
+  sel_.block = block;
   const TGridRect u = old.United(block);
   const fw::Rect a = CellRect(u.Left, u.Top);
   const fw::Rect b = CellRect(u.Right, u.Bottom);
@@ -111,20 +82,20 @@ void TCellGrid::SetSelection(const TGridRect& block, bool force) {
 void TCellGrid::SelectSingleCell() {
   HideCaretAndEditor();
   typedText_.clear();
-  rangeEndCol_ = currentCol_;
-  rangeEndRow_ = currentRow_;
+  sel_.endCol = sel_.col;
+  sel_.endRow = sel_.row;
   {
     PaintHold hold(*this);
-    EnsureCellVisible(currentCol_, currentRow_);
+    EnsureCellVisible(sel_.col, sel_.row);
   }
-  SetSelection({currentCol_, currentRow_, currentCol_, currentRow_}, false);
-  if (focused()) raiseCellEvent(fw::access::event::Focus, currentCol_, currentRow_);
+  SetSelection({sel_.col, sel_.row, sel_.col, sel_.row}, false);
+  if (focused()) raiseCellEvent(fw::access::event::Focus, sel_.col, sel_.row);
   NotifyColRowChanged();
 }
 
 void TCellGrid::ExtendSelection() {
-  SetSelection(TGridRect::Spanning(currentCol_, currentRow_, rangeEndCol_, rangeEndRow_), false);
-  EnsureCellVisible(rangeEndCol_, rangeEndRow_);
+  SetSelection(sel_.spanned(), false);
+  EnsureCellVisible(sel_.endCol, sel_.endRow);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -132,27 +103,27 @@ void TCellGrid::ExtendSelection() {
 
 int TCellGrid::FirstVisibleColumn() const {
   for (int c = 0; c < ColCount(); ++c)
-    if ((*columns_)[c].visible_) return c;
+    if ((*columns_)[c].Visible()) return c;
   return -1;
 }
 
 int TCellGrid::LastVisibleColumn() const {
   for (int c = ColCount() - 1; c >= 0; --c)
-    if ((*columns_)[c].visible_) return c;
+    if ((*columns_)[c].Visible()) return c;
   return -1;
 }
 
 int TCellGrid::NextVisibleColumn(int c) const {
   if (c >= ColCount() - 1) return c;
   for (int i = std::max(c + 1, 0); i < ColCount(); ++i)
-    if ((*columns_)[i].visible_) return i;
+    if ((*columns_)[i].Visible()) return i;
   return c;
 }
 
 int TCellGrid::PreviousVisibleColumn(int c) const {
   if (c <= 0) return c;
   for (int i = std::min(c - 1, ColCount() - 1); i >= 0; --i)
-    if ((*columns_)[i].visible_) return i;
+    if ((*columns_)[i].Visible()) return i;
   return c;
 }
 
@@ -164,20 +135,10 @@ void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
   const bool vertical = bar == fw::ScrollBar::Vertical;
   int& offset = vertical ? scrollY_ : scrollX_;
   const int old = offset;
-  // Wide arithmetic: a step beyond the limit is clamped, never wrapped.
-  long long next = old;
-  switch (code) {
-    case fw::scroll::LineUp: next -= defRowHeight_; break;
-    case fw::scroll::LineDown: next += defRowHeight_; break;
-    case fw::scroll::PageUp: next -= kPageRows * defRowHeight_; break;
-    case fw::scroll::PageDown: next += kPageRows * defRowHeight_; break;
-    // The backend hands over the bar's full 32-bit tracking position, not the message's
-    // 16-bit field, so a grid taller than 32767 pixels reaches every position by the thumb.
-    case fw::scroll::ThumbPosition:
-    case fw::scroll::ThumbTrack: next = position; break;
-    default: break;
-  }
-  offset = static_cast<int>(std::clamp<long long>(next, 0, vertical ? geometry_.maxScrollY : geometry_.maxScrollX));
+  // The backend hands over the bar's full 32-bit tracking position, not the message's 16-bit
+  // field, so a grid taller than 32767 pixels reaches every position by the thumb.
+  offset = scrolling::afterBarRequest(old, code, position, defRowHeight_,
+                                      vertical ? geometry_.maxScrollY : geometry_.maxScrollX);
   if (vertical) SnapScrollY();
   if (offset == old) return;
   peer().setScrollPosition(bar, offset);
@@ -191,8 +152,7 @@ void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
 bool TCellGrid::handleMouseWheel(int delta, fw::ShiftState, fw::Point) {
   // Whole pixels, not snapped to rows: the next scroll-bar step snaps again. The caret and the
   // editor stay, and the message goes no further.
-  const long long wanted = static_cast<long long>(scrollY_) - delta;
-  const int next = static_cast<int>(std::clamp<long long>(wanted, 0, geometry_.maxScrollY));
+  const int next = scrolling::afterWheel(scrollY_, delta, geometry_.maxScrollY);
   if (next != scrollY_) {
     scrollY_ = next;
     peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
@@ -207,17 +167,17 @@ bool TCellGrid::handleMouseWheel(int delta, fw::ShiftState, fw::Point) {
 
 void TCellGrid::handleFocusGained() {
   peer().createCaret({1, std::max(0, defRowHeight_ - 2)});
-  caretShown = false;
+  caret::forget();
   InvalidateCellArea();
-  raiseCellEvent(fw::access::event::Focus, currentCol_, currentRow_);
+  raiseCellEvent(fw::access::event::Focus, sel_.col, sel_.row);
 }
 
 void TCellGrid::handleFocusLost(fw::Control* next) {
   if (next != inplace_.get()) HideCaretAndEditor();
   peer().destroyCaret();
-  caretShown = false;
+  caret::forget();
   // The focus went into the open editor: the grid still looks focused around it.
-  if (!editorActive_) InvalidateCellArea();
+  if (!EditorActive()) InvalidateCellArea();
 }
 
 }  // namespace grid

@@ -6,6 +6,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "fw/canvas.h"
 #include "fw/controls.h"
@@ -123,7 +124,20 @@ struct TGridGeometry {
   int contentBottom = 200;
   int maxScrollX = 0;
   int maxScrollY = 0;      // whole rows
+  // Content x of each column's left edge, and one more for the right edge of the last; a
+  // hidden column adds no width. Recomputed whenever a width may have changed.
+  std::vector<int> columnLefts{0};
+  std::vector<bool> columnShown;
   friend bool operator==(const TGridGeometry&, const TGridGeometry&) = default;
+};
+
+// The laid-out grid where it is scrolled to now, as its hit test and scrolling read it.
+struct TGridView {
+  const TGridGeometry& geometry;
+  int scrollX = 0;
+  int scrollY = 0;
+  int rowHeight = 1;
+  int rowCount = 0;
 };
 
 }  // namespace grid

@@ -355,6 +355,49 @@ TEST_F(GridTest, OnlyCellsInViewAreOfferedToTheDrawHandlerInColumnOrder) {
   EXPECT_EQ(c.pixel(30, 18 + (498 - first) * 18 + 5), kWhite) << "the others are drawn by the grid";
 }
 
+// A repaint of part of the window visits only what meets the part, and paints there exactly
+// what a full paint does (a cell's box holds its shared lines, so its neighbours are offered).
+TEST_F(GridTest, AnUpdateBoxPaintsOnlyWhatItMeetsAsAFullPaintWould) {
+  configureAsCallList();
+  g.setGutterKind(grid::gkNumber);
+  g.setGutterWidth(20);
+  g.setShowFooter(true);
+  for (int i = 1; i <= 8; ++i) addCall(i);
+  g.SetCurrentCell(1, 2);
+  g.SetSelection({1, 2, 2, 3}, false);
+  const fw::RasterCanvas full = paint();
+  const fw::Rect inside = g.CellRectToClient(g.CellRect(3, 5));
+  const fw::Rect cellInside{inside.left + 2, inside.top + 2, inside.right - 2, inside.bottom - 2};
+  const struct {
+    const char* what;
+    fw::Rect box;
+    std::vector<std::pair<int, int>> cells;  // offered to OnDrawCell, in order
+    int headerBoxes;                         // offered to OnDrawHeader
+  } cases[] = {
+      {"inside one cell", cellInside, {{3, 5}}, 0},
+      {"one cell with its lines", inside, {{2, 4}, {2, 5}, {2, 6}, {3, 4}, {3, 5}, {3, 6}, {4, 4}, {4, 5}, {4, 6}}, 0},
+      {"the header only", {0, 0, full.width(), g.Geometry().headerHeight - 2}, {}, 7},
+      {"under the selection frame", g.CellRectToClient(g.CellRect(2, 3)),
+       {{1, 2}, {1, 3}, {1, 4}, {2, 2}, {2, 3}, {2, 4}, {3, 2}, {3, 3}, {3, 4}}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::pair<int, int>> offered;
+    int headerBoxes = 0;
+    g.OnDrawCell = [&](TCellGrid&, fw::Canvas&, int col, int row, const fw::Rect&, bool&) { offered.emplace_back(col, row); };
+    g.OnDrawHeader = [&](TCellGrid&, fw::Canvas&, const fw::Rect&, const std::string&, bool&) { ++headerBoxes; };
+    const fw::RasterCanvas part = fw::headless::paint(g, &c.box);
+    g.OnDrawCell = nullptr;
+    g.OnDrawHeader = nullptr;
+    EXPECT_EQ(offered, c.cells);
+    EXPECT_EQ(headerBoxes, c.headerBoxes);
+    const fw::RasterCanvas again = fw::headless::paint(g, &c.box);
+    for (int y = c.box.top; y < c.box.bottom; ++y)
+      for (int x = c.box.left; x < c.box.right; ++x)
+        ASSERT_EQ(hex(again.pixel(x, y)), hex(full.pixel(x, y))) << "at " << x << "," << y;
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Stored layouts
 
@@ -386,6 +429,24 @@ TEST(GridLayout, TheCallListLoadsWithItsColumnsFontsAndCursor) {
   EXPECT_EQ(g.Columns()[5].Font().charset, fw::kTurkishCharset) << "columns take the grid's font";
   EXPECT_EQ(g.HeaderCells().size(), 6u);
   EXPECT_EQ(g.CurrentCol(), -1);
+}
+
+// The header, footer and gutter draw Turkish titles: their fonts ask for the Turkish letters
+// whether new or read from a layout that names only face and height.
+TEST(GridLayout, TheBoxFontsAskForTurkishLettersNewAndFromTheLayout) {
+  fw::registerStandardClasses();
+  grid::registerClasses();
+  fw::headless::setResourceDir(ZELVORA_TEST_DATA);
+  fw::Form plain(nullptr);
+  auto& fresh = plain.create<TCellGrid>(&plain);
+  fw::Form form(nullptr);
+  form.loadLayout("grid_window.layout");
+  auto& loaded = form.component<TCellGrid>("CellGrid1");
+  for (const TCellGrid* g : {&fresh, &loaded}) {
+    SCOPED_TRACE(g == &fresh ? "new" : "from the layout");
+    for (const fw::Font* f : {&g->HeaderFont(), &g->FooterFont(), &g->GutterFont()})
+      EXPECT_EQ(f->charset, fw::kTurkishCharset) << f->name << " " << f->height;
+  }
 }
 
 TEST(GridLayout, ColumnPropertiesFailWithTheirPlace) {

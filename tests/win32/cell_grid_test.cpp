@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -436,4 +438,69 @@ TEST_F(CellGridOnWine, AMoveToAScreenOfAnotherDensityLaysTheListOutThere) {
   GetWindowRect(frame, &back);
   EXPECT_EQ(back.right - back.left, window.right - window.left);
   EXPECT_EQ(back.bottom - back.top, window.bottom - window.top);
+}
+
+// The ink of a text: which pixels of a box differ from its background, cut to the smallest
+// rectangle that holds them, so two drawings of one text compare wherever each was placed.
+struct Ink {
+  int width = 0, height = 0;
+  std::vector<bool> set;
+  friend bool operator==(const Ink&, const Ink&) = default;
+};
+
+Ink inkOf(const std::function<COLORREF(int, int)>& pixel, RECT box, COLORREF background) {
+  int left = box.right, top = box.bottom, right = box.left, bottom = box.top;
+  for (int y = box.top; y < box.bottom; ++y)
+    for (int x = box.left; x < box.right; ++x)
+      if (pixel(x, y) != background) {
+        left = std::min(left, x), right = std::max(right, x + 1);
+        top = std::min(top, y), bottom = std::max(bottom, y + 1);
+      }
+  Ink ink;
+  if (left >= right) return ink;
+  ink.width = right - left, ink.height = bottom - top;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) ink.set.push_back(pixel(x, y) != background);
+  return ink;
+}
+
+// A text drawn in a face that has every Turkish letter, through the wide call (right on every
+// code page).
+Ink turkishInk(const fw::Font& like, const wchar_t* text) {
+  fw::Font font = like;
+  font.charset = fw::kTurkishCharset;
+  const COLORREF face = sys(COLOR_BTNFACE);
+  MemoryBitmap b(200, 60, face);
+  const auto handle = fw::win32::createFont(font);
+  const HGDIOBJ old = SelectObject(b.dc(), handle.get());
+  SetBkMode(b.dc(), TRANSPARENT);
+  SetTextColor(b.dc(), sys(COLOR_WINDOWTEXT));
+  TextOutW(b.dc(), 10, 10, text, static_cast<int>(wcslen(text)));
+  SelectObject(b.dc(), old);
+  return inkOf([&](int x, int y) { return b.pixel(x, y); }, {0, 0, 200, 60}, face);
+}
+
+// The header's titles are Turkish: on a system whose code page is not, the first title must
+// still show its dotless i. Read from the screen, as the paint message left it.
+TEST_F(CellGridOnWine, TheHeaderShowsTurkishLettersOnAnotherCodePage) {
+  if (GetACP() == 1254) GTEST_SKIP() << "the system's code page is Turkish: nothing to show";
+  EXPECT_EQ(g->HeaderFont().charset, fw::kTurkishCharset);
+  form->show();
+  fw::Application::instance().processMessages();
+  UpdateWindow(fw::win32::nativeWindow(*form));
+  ASSERT_TRUE(harness::waitFor([&] { return GetUpdateRect(hwnd, nullptr, FALSE) == FALSE; }, 5s));
+
+  // Inside column 0's raised box, within its light and dark edges.
+  const int dx = g->Geometry().gutterExtent - g->ScrollX();
+  const RECT box{dx + g->ColumnLeft(0) + 1, 1, dx + g->ColumnLeft(1) - 2, g->DefRowHeight() - 2};
+  HDC dc = GetDC(hwnd);
+  const Ink header = inkOf([&](int x, int y) { return GetPixel(dc, x, y); }, box, sys(COLOR_BTNFACE));
+  ReleaseDC(hwnd, dc);
+
+  const Ink dotless = turkishInk(g->HeaderFont(), L"S\u0131ra");
+  const Ink capital = turkishInk(g->HeaderFont(), L"SIra");
+  ASSERT_NE(dotless, capital) << "the two spellings must look different to tell them apart";
+  EXPECT_GT(header.width, 0) << "the title is painted";
+  EXPECT_EQ(header, dotless) << "the first title with its dotless i (header ink " << header.width << "x" << header.height
+                             << ", expected " << dotless.width << "x" << dotless.height << ")";
 }

@@ -1,0 +1,197 @@
+// The grid's parts that need no window, asked directly: the hit test over a geometry built by
+// hand (a gutter, a header, a hidden column between two shown ones, scrolled by a row).
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "cell_grid_clipboard.h"
+#include "grid_fixtures.h"
+#include "grid_hit_test.h"
+#include "grid_scrolling.h"
+#include "grid_selection.h"
+
+namespace {
+
+using gridtest::GridTest;
+using grid::TGridCoord;
+using grid::TGridGeometry;
+using grid::TGridHitTest;
+
+// Columns of 30, 50 (hidden) and 40 pixels after a 20-pixel gutter, under an 18-pixel header;
+// three rows of 18, scrolled 10 pixels right and one row down: content x is client x - 10,
+// content y is client y.
+TGridGeometry handMadeGeometry() {
+  TGridGeometry geo;
+  geo.gutterExtent = 20;
+  geo.headerHeight = 18;
+  geo.columnsWidth = 70;
+  geo.rowsHeight = 54;
+  geo.columnLefts = {0, 30, 30, 70};
+  geo.columnShown = {true, false, true};
+  return geo;
+}
+
+TEST(GridHitTest, PointsFindTheirCellColumnRowBorderAndZone) {
+  const TGridGeometry geo = handMadeGeometry();
+  const TGridHitTest hit({geo, 10, 18, 18, 3});
+  const struct {
+    int x, y;
+    TGridCoord cell;
+    int column, row;
+  } points[] = {
+      {25, 30, {0, 1}, 0, 1},
+      {40, 30, {0, 1}, 0, 1},     // on the shared border: the column before it
+      {41, 40, {2, 2}, 2, 2},     // past the hidden column
+      {500, 40, {2, 2}, 2, 2},    // right of the columns: the last
+      {5, 5, {0, 0}, -1, -1},     // the corner
+      {30, 59, {0, 2}, 0, -1},    // below the rows: the last row, no row
+  };
+  for (const auto& p : points) {
+    SCOPED_TRACE(::testing::Message() << "at " << p.x << "," << p.y);
+    EXPECT_EQ(hit.cellAt(p.x, p.y), p.cell);
+    EXPECT_EQ(hit.columnAt(p.x), p.column);
+    EXPECT_EQ(hit.rowAt(p.y), p.row);
+  }
+
+  const struct {
+    int x, column;
+  } borders[] = {{38, -1}, {39, 0}, {41, 0}, {42, -1}, {80, 2}, {60, -1}};
+  for (const auto& b : borders) EXPECT_EQ(hit.borderColumnAt(b.x, 2), b.column) << "at x " << b.x;
+
+  const struct {
+    int x, y;
+    bool handle, border;
+    grid::THitZone zone;
+  } zones[] = {
+      {5, 5, false, false, grid::hzCorner},       {5, 30, false, false, grid::hzGutter},
+      {30, 5, false, false, grid::hzHeader},      {30, 30, false, false, grid::hzCell},
+      {30, 30, true, true, grid::hzFillHandle},   {30, 30, false, true, grid::hzColumnBorder},
+      {90, 30, false, false, grid::hzNone},       {20, 30, false, false, grid::hzNone},  // on the gutter's edge
+  };
+  for (const auto& z : zones)
+    EXPECT_EQ(hit.zoneAt(z.x, z.y, z.handle, z.border), z.zone) << "at " << z.x << "," << z.y;
+}
+
+// The grid keeps its geometry's edges with its columns' widths, also after a change that does
+// not lay it out through a setter (a fit to the width, a hidden column).
+TEST_F(GridTest, TheGeometryHoldsTheColumnEdgesAfterEveryWidthChange) {
+  configureAsCallList();
+  auto edges = [&] {
+    std::vector<int> lefts;
+    int left = 0;
+    for (int c = 0; c < g.ColCount(); ++c) {
+      lefts.push_back(left);
+      if (g.Columns()[c].Visible()) left += g.Columns()[c].Width();
+    }
+    lefts.push_back(left);
+    return lefts;
+  };
+  EXPECT_EQ(g.Geometry().columnLefts, edges()) << "fitted";
+  g.Columns()[2].setVisible(false);
+  EXPECT_EQ(g.Geometry().columnLefts, edges()) << "a column hidden";
+  g.setFitToWidth(false);
+  g.Columns()[0].setWidth(200);
+  EXPECT_EQ(g.Geometry().columnLefts, edges()) << "a width set";
+  g.setBounds(fw::Rect::fromSize(0, 0, 300, 200));
+  g.setFitToWidth(true);
+  EXPECT_EQ(g.Geometry().columnLefts, edges()) << "fitted to a narrower window";
+  EXPECT_EQ(g.Geometry().columnLefts.back(), g.clientSize().width);
+}
+
+// A clipboard text as a block: every line counts for the block's height and width, only the
+// first lines asked for are kept, and line ends of every kind end a line.
+TEST(GridClipboardBlock, CountsEveryLineAndKeepsTheFirstOnes) {
+  const struct {
+    const char* text;
+    size_t keep;
+    size_t lineCount, width;
+    std::vector<std::vector<std::string>> lines;
+  } cases[] = {
+      {"", 5, 0, 1, {}},
+      {"a\tb\r\n", 5, 1, 2, {{"a", "b"}}},
+      {"a\r\nb\tc\td\ne\rf", 2, 4, 3, {{"a"}, {"b", "c", "d"}}},  // the widest line is not kept
+      {"\"x\ty\"\t\"q\r\n", 1, 1, 2, {{"x\ty", "\"q"}}},          // quoted, then a plain quote
+      {"\t\r\n\r\n", 5, 2, 2, {{"", ""}, {""}}},
+  };
+  for (const auto& c : cases) {
+    const grid::PastedBlock block = grid::readClipboardBlock(c.text, c.keep);
+    EXPECT_EQ(block.lineCount, c.lineCount) << c.text;
+    EXPECT_EQ(block.width, c.width) << c.text;
+    EXPECT_EQ(block.lines, c.lines) << c.text;
+  }
+}
+
+// Scrolling: bar requests stay inside the limit without wrapping; a cell is brought into view
+// by the least move, on each axis only when it is out of view there.
+TEST(GridScrolling, BarRequestsAndCellsBroughtIntoView) {
+  namespace sc = grid::scrolling;
+  const struct {
+    int offset, code, position, expected;
+  } requests[] = {
+      {36, fw::scroll::LineUp, 0, 18},          {36, fw::scroll::PageDown, 0, 100},
+      {90, fw::scroll::PageUp, 0, 0},           {10, fw::scroll::ThumbTrack, 70, 70},
+      {10, fw::scroll::ThumbPosition, 500, 100}, {2147483000, fw::scroll::PageDown, 0, 100},  // no wrap
+      {40, fw::scroll::EndScroll, 0, 40},
+  };
+  for (const auto& r : requests)
+    EXPECT_EQ(sc::afterBarRequest(r.offset, r.code, r.position, 18, 100), r.expected) << r.offset << " code " << r.code;
+  EXPECT_EQ(sc::afterWheel(50, -120, 100), 100);
+  EXPECT_EQ(sc::afterWheel(50, 30, 100), 20) << "whole pixels, not rows";
+  EXPECT_EQ(sc::snappedToRow(53, 18), 36);
+
+  // A 200 x 100 client under an 18-pixel header: rows 0 to 3 are in view from offset 0.
+  TGridGeometry geo = handMadeGeometry();
+  geo.gutterExtent = 0;
+  geo.contentRight = 200;
+  geo.contentBottom = 100;
+  geo.maxScrollX = 300;
+  const fw::Rect client{0, 0, 200, 100};
+  const grid::TGridView view{geo, 0, 0, 18, 20};
+  const struct {
+    int left, width, row;
+    sc::TScrollTarget expected;
+  } cells[] = {
+      {0, 30, 2, {0, 0, false, false}},
+      {0, 30, 10, {0, 7 * 18, false, true}},      // below: it becomes the last row in view
+      {180, 40, 1, {21, 0, true, false}},        // past the right edge by 20, and one more
+      {180, 40, 10, {21, 7 * 18, true, true}},
+  };
+  for (const auto& c : cells) {
+    const sc::TScrollTarget t = sc::toShowCell(view, client, c.left, c.width, c.row, false);
+    EXPECT_EQ(std::tie(t.x, t.y, t.moveX, t.moveY), std::tie(c.expected.x, c.expected.y, c.expected.moveX, c.expected.moveY))
+        << "cell at " << c.left << " row " << c.row;
+  }
+  const sc::TScrollTarget up = sc::toShowCell({geo, 40, 5 * 18, 18, 20}, client, 0, 30, 2, false);
+  EXPECT_EQ(std::tie(up.x, up.y, up.moveX, up.moveY), std::make_tuple(0, 36, true, true)) << "above and left";
+}
+
+// The selection's rules: it fits a grid only wholly inside it and around its current cell,
+// and clamping holds the current cell inside the grid and selects it alone.
+TEST(GridSelection, FitsOnlyInsideAndClampsToTheCurrentCellAlone) {
+  using grid::TGridSelection;
+  const struct {
+    TGridSelection sel;
+    int cols, rows;
+    bool fits;
+    int col, row;  // after clamping
+  } cases[] = {
+      {{1, 1, {0, 0, 2, 2}, 2, 2}, 3, 3, true, 1, 1},
+      {{1, 1, {0, 0, 3, 2}, 3, 2}, 3, 3, false, 1, 1},   // the block reaches past the last column
+      {{1, 1, {2, 2, 2, 2}, 2, 2}, 3, 3, false, 1, 1},   // the block leaves the current cell out
+      {{5, 7, {5, 7, 5, 7}, 5, 7}, 3, 3, false, 2, 2},   // the grid shrank under it
+      {{-1, -1, {-1, -1, -1, -1}}, 0, 3, true, -1, -1},   // no cells: no current cell
+      {{0, 0, {0, 0, 0, 0}}, 3, 0, false, -1, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "current " << c.sel.col << "," << c.sel.row << " in " << c.cols << "x" << c.rows);
+    EXPECT_EQ(c.sel.fits(c.cols, c.rows), c.fits);
+    TGridSelection clamped = c.sel;
+    clamped.clampTo(c.cols, c.rows);
+    EXPECT_EQ(std::tie(clamped.col, clamped.row), std::tie(c.col, c.row));
+    EXPECT_EQ(clamped.block, (grid::TGridRect{c.col, c.row, c.col, c.row}));
+    EXPECT_EQ(std::tie(clamped.endCol, clamped.endRow), std::tie(c.col, c.row));
+    EXPECT_TRUE(clamped.fits(c.cols, c.rows));
+  }
+}
+
+}  // namespace
