@@ -172,11 +172,11 @@ class Control : public Component {
   // and its place, once each. A layout sets Left, Top, Width, Height and the font's fields one
   // by one: one move and one font instead of a handful of each.
   void holdWindow(bool hold);
-  // A control made while one of these lives starts held, so that not even the font it takes
-  // from its parent when made reaches its window before the layout's own (the layout reader).
   // Places the windows of this control and those inside it whose bounds still wait: an aligned
   // control's wait for its parent's alignment, which may never move it (end of loading).
   void placeWaitingWindows();
+  // A control made while one of these lives starts held, so that not even the font it takes
+  // from its parent when made reaches its window before the layout's own (the layout reader).
   class MadeHeld {
    public:
     MadeHeld();
