@@ -22,6 +22,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tray::registerTrayClasses();
   app.createForm<TForm1>(device::createKorvan, std::make_shared<WaveOutPlayer>());
   fw::startup_trace::mark("Form1 created");
+  app.showMainFormNow();
   // The guide, settings and help windows: hidden until the main window's menu shows them.
   app.createForm<TForm2>();
   fw::startup_trace::mark("Form2 created");

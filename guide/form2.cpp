@@ -2,17 +2,16 @@
 
 #include "picture_window.h"
 
-TForm2::Loaded::Loaded(fw::Form& form) { form.loadLayout("Form2.layout"); }
-
-TForm2::TForm2()
-    : fw::Form(nullptr),
-      loaded_(*this),
-      StatusBar1(component<fw::StatusBar>("StatusBar1")),
-      Image3(component<fw::Image>("Image3")) {
+// Hidden until its menu item opens it: its controls and picture wait for that.
+TForm2::TForm2() : fw::Form(nullptr) {
+  loadLayout("Form2.layout", Components::OnFirstShow);
   onShow = [this](fw::Component& s) { FormShow(s); };
   onKeyPress = [this](fw::Component& s, char& key) { FormKeyPress(s, key); };
   onMouseUp = [this](fw::Component& s, fw::MouseButton b, fw::Point at) { FormMouseUp(s, b, at); };
-  Image3.onClick = [this](fw::Component& s) { Image3Click(s); };
+}
+
+void TForm2::componentsMade() {
+  Image3->onClick = [this](fw::Component& s) { Image3Click(s); };
 }
 
 // The picture keeps the proportions of the wiring drawing (about 13 wide to 10 high) at
@@ -32,4 +31,4 @@ void TForm2::FormKeyPress(fw::Component&, char& Key) {
   if (Key == guide::kEscape) close();
 }
 
-void TForm2::FormMouseUp(fw::Component&, fw::MouseButton, fw::Point) { Image3.setProportional(false); }
+void TForm2::FormMouseUp(fw::Component&, fw::MouseButton, fw::Point) { Image3->setProportional(false); }

@@ -5,11 +5,6 @@
 #include "fw/form.h"
 
 class TForm2 : public fw::Form {
-  // Reads the layout before the component references below bind to it.
-  struct Loaded {
-    explicit Loaded(fw::Form& form);
-  } loaded_;
-
  public:
   TForm2();
 
@@ -19,9 +14,11 @@ class TForm2 : public fw::Form {
   void FormKeyPress(fw::Component& Sender, char& Key);
   void FormMouseUp(fw::Component& Sender, fw::MouseButton Button, fw::Point At);  // unlocks the proportions
 
-  fw::StatusBar& StatusBar1;
-  fw::Image& Image3;  // the wiring picture
+  // Made when the window is first shown (or first used here).
+  fw::Part<fw::StatusBar> StatusBar1{*this, "StatusBar1"};
+  fw::Part<fw::Image> Image3{*this, "Image3"};  // the wiring picture
 
  private:
+  void componentsMade() override;
   void fitToScreen();
 };

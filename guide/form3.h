@@ -5,11 +5,6 @@
 #include "fw/form.h"
 
 class TForm3 : public fw::Form {
-  // Reads the layout before the component references below bind to it.
-  struct Loaded {
-    explicit Loaded(fw::Form& form);
-  } loaded_;
-
  public:
   TForm3();
 
@@ -19,9 +14,11 @@ class TForm3 : public fw::Form {
   void FormKeyPress(fw::Component& Sender, char& Key);
   void w_ayarMouseUp(fw::Component& Sender, fw::MouseButton Button, fw::Point At);  // unlocks the proportions
 
-  fw::StatusBar& StatusBar1;
-  fw::Image& w_ayar;  // the power settings picture
+  // Made when the window is first shown (or first used here).
+  fw::Part<fw::StatusBar> StatusBar1{*this, "StatusBar1"};
+  fw::Part<fw::Image> w_ayar{*this, "w_ayar"};  // the power settings picture
 
  private:
+  void componentsMade() override;
   void fitToScreen();
 };

@@ -5,11 +5,6 @@
 #include "fw/form.h"
 
 class THelpForm : public fw::Form {
-  // Reads the layout before the component references below bind to it.
-  struct Loaded {
-    explicit Loaded(fw::Form& form);
-  } loaded_;
-
  public:
   THelpForm();
 
@@ -17,8 +12,12 @@ class THelpForm : public fw::Form {
   void Button1Click(fw::Component& Sender);  // closes the help
   void Label1Click(fw::Component& Sender);  // opens the connection guide
 
-  fw::GroupBox& GroupBox1;
-  fw::Memo& Memo1;    // the help text
-  fw::Label& Label1;  // the link to the connection guide
-  fw::Button& Button1;  // the close button
+  // Made when the window is first shown (or first used here).
+  fw::Part<fw::GroupBox> GroupBox1{*this, "GroupBox1"};
+  fw::Part<fw::Memo> Memo1{*this, "Memo1"};      // the help text
+  fw::Part<fw::Label> Label1{*this, "Label1"};    // the link to the connection guide
+  fw::Part<fw::Button> Button1{*this, "Button1"};  // the close button
+
+ private:
+  void componentsMade() override;
 };

@@ -20,11 +20,17 @@ void Application::setTitle(std::string title) {
   backend::setApplicationTitle(title_);
 }
 
+void Application::showMainFormNow() {
+  Form* main = mainForm();
+  if (!main || !showMainForm || main->visible()) return;
+  main->show();
+  startup_trace::mark("main form shown");
+}
+
 void Application::run() {
   Form* main = mainForm();
   if (!main) return;
-  if (showMainForm) main->show();
-  startup_trace::mark("main form shown");
+  showMainFormNow();
   backend::runMessageLoop([main] { return !main->closed(); });
   terminate();
 }

@@ -7,6 +7,12 @@
 #include "fw/menu.h"
 
 namespace fw {
+namespace {
+bool makeHeld = false;  // MadeHeld: the next control made starts held
+}  // namespace
+
+Control::MadeHeld::MadeHeld() { makeHeld = true; }
+Control::MadeHeld::~MadeHeld() { makeHeld = false; }
 
 Control::Control(Component* owner, Control* parent, WidgetKind kind, const WidgetStyle& style)
     : Component(owner),
@@ -20,8 +26,14 @@ Control::Control(Component* owner, Control* parent, WidgetKind kind, const Widge
     font_ = parent_->font_;
     parent_->children_.push_back(this);
   }
+  // Only the control itself starts held, not those it makes of its own.
+  windowHeld_ = std::exchange(makeHeld, false);
   peer_ = createWidget(kind, *this, parent_ ? parent_->peer_.get() : nullptr, style);
-  peer_->setFont(font_);
+  if (windowHeld_) {
+    fontPending_ = true;
+  } else {
+    peer_->setFont(font_);
+  }
 }
 
 Control::~Control() {
@@ -45,18 +57,37 @@ void Control::setCaption(const std::string& text) {
 
 void Control::setBoundsQuietly(const Rect& r) {
   bounds_ = r;
-  if (boundsHeld_) {
+  if (windowHeld_) {
     boundsPending_ = true;
     return;
   }
+  boundsPending_ = false;
   peer_->setBounds(r);
 }
 
-void Control::holdBounds(bool hold) {
-  boundsHeld_ = hold;
-  if (hold || !boundsPending_) return;
-  boundsPending_ = false;
-  peer_->setBounds(bounds_);
+void Control::holdWindow(bool hold) {
+  if (hold || !windowHeld_) {
+    windowHeld_ = hold;
+    return;
+  }
+  propertiesApplied();
+  windowHeld_ = false;
+  if (std::exchange(fontPending_, false)) peer_->setFont(font_);
+  // An aligned control is placed by its parent's alignment at the end of loading.
+  if (boundsPending_ && align_ == Align::None) setBoundsQuietly(bounds_);
+}
+
+void Control::placeWindowNow() {
+  if (std::exchange(boundsPending_, false)) peer_->setBounds(bounds_);
+}
+
+void Control::placeWaitingWindows() {
+  if (boundsPending_ && !windowHeld_) setBoundsQuietly(bounds_);
+  for (Control* c : children_) c->placeWaitingWindows();
+}
+
+void Control::propertiesApplied() {
+  if (autoSize_) fitToContent();
 }
 
 void Control::setBounds(const Rect& r) {
@@ -84,7 +115,11 @@ void Control::setFont(const Font& f) {
 
 void Control::inheritFont(const Font& f) {
   font_ = f;
-  peer_->setFont(f);
+  if (windowHeld_) {
+    fontPending_ = true;
+  } else {
+    peer_->setFont(f);
+  }
   for (Control* c : children_)
     if (c->parentFont_) c->inheritFont(f);
   if (autoSize_ && !loading_) fitToContent();
@@ -147,7 +182,7 @@ void Control::realign() {
       case Align::None:
         break;
     }
-    if (placed != c->bounds_) {
+    if (placed != c->bounds_ || c->boundsPending_) {
       c->setBoundsQuietly(placed);
       c->realign();
     }

@@ -37,8 +37,8 @@ int CheckBox::neededWidth() const {
   return markExtent(dpi()) + m.width + m.overhang;
 }
 
-void CheckBox::loaded() {
-  Control::loaded();
+void CheckBox::propertiesApplied() {
+  Control::propertiesApplied();
   widenToText();
 }
 

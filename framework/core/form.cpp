@@ -19,40 +19,60 @@ Form::Form(Component* owner) : Control(owner, nullptr, WidgetKind::Form) {
 
 Form::~Form() = default;
 
-void Form::loadLayout(const std::string& resourceName) {
-  const LayoutNode root = parseLayout(backend::loadLayoutText(resourceName), resourceName);
+void Form::loadLayout(const std::string& resourceName, Components when) {
+  LayoutNode root = parseLayout(backend::loadLayoutText(resourceName), resourceName);
   startup_trace::mark(("  layout read " + resourceName).c_str());
   LoadContext ctx{resourceName, dpi_, this};
   setName(root.name);
-  // The menu bar is one of the form's own components: it is attached once they exist.
-  std::vector<const LayoutProperty*> references;
-  for (const auto& p : root.properties) {
-    if (p.key == "Menu") {
-      references.push_back(&p);
-    } else {
-      applyProperty(p, ctx);
-    }
+  holdWindow(true);
+  for (const auto& p : root.properties)
+    if (p.key != "Menu") applyProperty(p, ctx);
+  holdWindow(false);
+  if (when == Components::OnFirstShow) {
+    pending_ = std::make_unique<PendingLayout>(PendingLayout{resourceName, std::move(root)});
+    return;
   }
+  finishLayout(root, resourceName);
+}
+
+void Form::makeComponents() {
+  if (!pending_) return;
+  const std::unique_ptr<PendingLayout> pending = std::move(pending_);
+  finishLayout(pending->root, pending->file);
+  componentsMade();
+}
+
+void Form::finishLayout(const LayoutNode& root, const std::string& file) {
+  // Read at the density the form has now: it may have moved since its own properties were.
+  LoadContext ctx{file, dpi_, this};
   loadChildren(root, this, ctx);
-  for (const LayoutProperty* p : references) applyProperty(*p, ctx);
+  // The menu bar is one of the form's own components: it is attached once they exist.
+  for (const auto& p : root.properties)
+    if (p.key == "Menu") applyProperty(p, ctx);
   // End of loading, in creation order, the form last.
   for (const auto& c : components()) c->loaded();
   loaded();
+  placeWaitingWindows();
   startup_trace::mark("  loaded");
 }
 
 void Form::loadChildren(const LayoutNode& node, Control* parent, LoadContext& ctx) {
   for (const LayoutNode& child : node.children) {
-    auto component = ClassRegistry::instance().create(child.className, this, parent);
+    std::unique_ptr<Component> component;
+    {
+      Control::MadeHeld held;
+      component = ClassRegistry::instance().create(child.className, this, parent);
+    }
     if (!component) throw LayoutError(ctx.file, child.line, "", "unknown class '" + child.className + "'");
     component->setName(child.name);
     Component& c = adopt(std::move(component));
-    // A self-painted control lays itself out from its window's size while its properties are
-    // applied, so its window follows each change; the system's controls are placed once.
-    auto* placed = dynamic_cast<CustomControl*>(&c) ? nullptr : dynamic_cast<Control*>(&c);
-    if (placed) placed->holdBounds(true);
+    // A self-painted control lays itself out from its window's size and measures with its
+    // window's font while its properties are applied, so its window follows each change; the
+    // system's controls get their font and their place once.
+    auto* control = dynamic_cast<Control*>(&c);
+    if (control && dynamic_cast<CustomControl*>(control)) control->holdWindow(false);
     for (const auto& p : child.properties) c.applyProperty(p, ctx);
-    if (placed) placed->holdBounds(false);
+    if (control) control->holdWindow(false);
     if (auto* control = dynamic_cast<Control*>(&c)) {
       loadChildren(child, control, ctx);
     } else if (auto* menu = dynamic_cast<Menu*>(&c)) {
@@ -76,11 +96,18 @@ void Form::setMenu(MainMenu* menu) {
   peer<FormPeer>().setMenu(menu ? &menu->items() : nullptr);
 }
 
+void Form::setVisible(bool v) {
+  if (v) makeComponents();
+  Control::setVisible(v);
+}
+
 void Form::setPosition(FormPosition p) { position_ = p; }
 
 void Form::setClientSize(Size s) {
+  // The frame around the client area is the window's: it must have its place first.
+  placeWindowNow();
   peer().setClientSize(s);
-  setBoundsQuietly(peer().bounds());
+  noteBounds(peer().bounds());
 }
 
 std::optional<Size> Form::designedFrameAt(int dpi) const {
@@ -129,6 +156,7 @@ void forEachImage(const Control& root, Visit visit) {
 }  // namespace
 
 void Form::handleShown() {
+  makeComponents();
   adoptScreenDensity();
   // Pictures are decoded when their window is shown, not at start-up.
   forEachImage(*this, [](Image& image) { image.ensurePicture(); });
@@ -173,6 +201,7 @@ void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
 }
 
 void Form::fitToContent() {
+  if (pending_) return;  // fitted when its components are made
   Size extent;
   for (const Control* c : children()) {
     if (!c->visible()) continue;

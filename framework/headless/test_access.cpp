@@ -35,6 +35,7 @@ const Control* frontWindow() {
 }
 
 int cursorOf(const Control& control) { return widget(control).cursor_; }
+WindowChanges windowChanges(const Control& control) { return widget(control).changes_; }
 std::uint32_t colorOf(const Control& control) { return widget(control).color_; }
 std::optional<RasterCanvas> takeDrawnNow(const Control& control) {
   return std::exchange(widget(control).drawnNow_, std::nullopt);

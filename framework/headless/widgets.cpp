@@ -42,7 +42,16 @@ void Widget::resizing(F change) {
 }
 
 void Widget::setBounds(const Rect& r) {
+  ++changes_.moves;
   resizing([&] { bounds_ = r; });
+}
+
+// Counted as the real peer makes a font: only for another face (the colour is not the font's).
+void Widget::setFont(const Font& f) {
+  Font face = f;
+  face.color = font_.color;
+  if (changes_.fonts == 0 || !(face == font_)) ++changes_.fonts;
+  font_ = f;
 }
 
 // Inside the client edge and beside the scroll bars that are shown.

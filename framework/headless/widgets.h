@@ -30,11 +30,14 @@ class Widget : public WidgetPeer {
   void setBounds(const Rect& r) override;
   Rect bounds() const override { return bounds_; }
   Size clientSize() const override;
-  void setClientSize(Size s) override { bounds_ = Rect::fromSize(bounds_.left, bounds_.top, s.width, s.height); }
+  void setClientSize(Size s) override {
+    ++changes_.moves;
+    bounds_ = Rect::fromSize(bounds_.left, bounds_.top, s.width, s.height);
+  }
   void setVisible(bool v) override;
   bool visible() const override { return visible_; }
   void setEnabled(bool) override {}
-  void setFont(const Font& f) override { font_ = f; }
+  void setFont(const Font& f) override;
   void setColor(std::uint32_t color) override { color_ = color; }
   void setHint(const std::string&, bool) override {}
   Size measureText(const std::string& text) const override { return textExtent(text, font_.height); }
@@ -69,6 +72,7 @@ class Widget : public WidgetPeer {
   std::vector<Announcement> announcements_;
   std::vector<Rect> invalidated_;
   int cursor_ = 0;
+  WindowChanges changes_;
   std::optional<RasterCanvas> drawnNow_;
   Caret caret_;
 

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <sstream>
+#include <typeinfo>
 
 #include "form1.h"
 #include "form2.h"
 #include "form3.h"
 #include "fw/application.h"
+#include "fw/custom_control.h"
 #include "fw/testing/headless.h"
 #include "fw/text.h"
 #include "helpform.h"
@@ -70,10 +73,10 @@ TEST_F(GuideWindows, StartHiddenWithTheirCaptionsAndKeyPreview) {
     EXPECT_EQ(c.form->caption(), fw::ansi(c.caption)) << c.name;
     EXPECT_EQ(c.form->keyPreview(), c.keyPreview) << c.name;
   }
-  EXPECT_EQ(form2->StatusBar1.caption(), fw::ansi(u8"    Caller ID Cihazı Bağlantı Şekli"));
-  EXPECT_EQ(form3->StatusBar1.caption(), "");
-  EXPECT_FALSE(form2->Image3.pictureDecoded()) << "pictures wait until their window is shown";
-  EXPECT_FALSE(form3->w_ayar.pictureDecoded());
+  EXPECT_EQ(form2->StatusBar1->caption(), fw::ansi(u8"    Caller ID Cihazı Bağlantı Şekli"));
+  EXPECT_EQ(form3->StatusBar1->caption(), "");
+  EXPECT_FALSE(form2->Image3->pictureDecoded()) << "pictures wait until their window is shown";
+  EXPECT_FALSE(form3->w_ayar->pictureDecoded());
 }
 
 // A window whose layout names no icon would show the main window's (the window class's); the
@@ -133,7 +136,7 @@ TEST_F(GuideWindows, PictureWindowsFollowTheScreenHeight) {
     EXPECT_EQ(form.bounds(), c.expected) << form.name() << " on " << c.screenHeight;
     EXPECT_EQ(form.peer().bounds(), c.expected) << form.name() << " on " << c.screenHeight;
     EXPECT_EQ(fw::headless::frontWindow(), &form);
-    fw::Image& picture = c.guide ? form2->Image3 : form3->w_ayar;
+    fw::Image& picture = c.guide ? *form2->Image3 : *form3->w_ayar;
     EXPECT_TRUE(picture.pictureDecoded());
     form.hide();
     EXPECT_FALSE(picture.pictureDecoded()) << "a hidden window gives its picture's memory back";
@@ -147,10 +150,10 @@ TEST_F(GuideWindows, AClickOnThePictureRestoresTheRule) {
   form2->setBounds(fw::Rect::fromSize(300, 200, 400, 300));
   form3->setBounds(fw::Rect::fromSize(300, 200, 600, 300));
   setScreenHeight(1080);
-  form2->Image3.handleClick();
+  form2->Image3->handleClick();
   EXPECT_EQ(form2->bounds(), fw::Rect::fromSize(10, 10, 1144, 880));
   EXPECT_EQ(fw::headless::frontWindow(), form2);
-  form3->w_ayar.handleClick();
+  form3->w_ayar->handleClick();
   EXPECT_EQ(form3->bounds(), fw::Rect::fromSize(10, 10, 600, 880)) << "the settings window keeps its width";
   EXPECT_EQ(fw::headless::frontWindow(), form3);
 }
@@ -174,42 +177,135 @@ TEST_F(GuideWindows, EscapeHidesOnlyThePictureWindows) {
 }
 
 TEST_F(GuideWindows, AMouseReleaseSwitchesProportionalScalingOff) {
-  form2->Image3.setProportional(true);
+  form2->Image3->setProportional(true);
   form2->handleMouseUp(fw::MouseButton::Left, {5, 5});
-  EXPECT_FALSE(form2->Image3.proportional());
-  form3->w_ayar.setProportional(true);
-  form3->w_ayar.handleMouseUp(fw::MouseButton::Right, {5, 5});
-  EXPECT_FALSE(form3->w_ayar.proportional());
+  EXPECT_FALSE(form2->Image3->proportional());
+  form3->w_ayar->setProportional(true);
+  form3->w_ayar->handleMouseUp(fw::MouseButton::Right, {5, 5});
+  EXPECT_FALSE(form3->w_ayar->proportional());
 }
 
 TEST_F(GuideWindows, HelpButtonsCloseAndLinkToTheGuide) {
   form1->Yardm1.click();
-  help->Button1.handleClick();
+  help->Button1->handleClick();
   EXPECT_FALSE(help->visible()) << "Kapat";
   EXPECT_EQ(fw::headless::frontWindow(), form1);
 
   form1->Yardm1.click();
-  help->Label1.handleClick();
+  help->Label1->handleClick();
   EXPECT_FALSE(help->visible());
   EXPECT_TRUE(form2->visible());
   EXPECT_EQ(fw::headless::frontWindow(), form2);
   EXPECT_EQ(form2->bounds(), fw::Rect::fromSize(10, 10, 738, 568)) << "shown by the link, sized by the rule";
 }
 
+// Start-up makes the three hidden windows bare: their controls and pictures are made when
+// each is first shown, before it appears.
+TEST_F(GuideWindows, HiddenWindowsMakeTheirControlsWhenFirstShown) {
+  for (fw::Form* form : {static_cast<fw::Form*>(form2), static_cast<fw::Form*>(form3), static_cast<fw::Form*>(help)}) {
+    SCOPED_TRACE(form->name());
+    EXPECT_TRUE(form->components().empty());
+    EXPECT_TRUE(form->children().empty());
+    form->show();
+    EXPECT_FALSE(form->children().empty());
+    form->hide();
+  }
+  EXPECT_FALSE(form2->Image3->pictureDecoded()) << "hidden again";
+}
+
+// Every control of a layout, depth first.
+void forEachControl(const fw::Control& root, const std::function<void(const fw::Control&)>& visit) {
+  for (const fw::Control* c : root.children()) {
+    visit(*c);
+    forEachControl(*c, visit);
+  }
+}
+
+// What a user could tell apart of a window, one line a control in creation (tab) order; the
+// window's place on the screen too when `place`.
+std::string describe(const fw::Form& form, bool place) {
+  std::ostringstream out;
+  const auto rect = [&](const fw::Rect& r) { out << r.left << "," << r.top << "," << r.right << "," << r.bottom << " "; };
+  if (place) rect(form.bounds());
+  out << form.width() << "x" << form.height() << " " << form.clientSize().width << "x" << form.clientSize().height << " "
+      << form.caption() << "\n";
+  forEachControl(form, [&](const fw::Control& c) {
+    const fw::Font& f = c.font();
+    out << c.name() << " " << typeid(c).name() << " ";
+    rect(c.bounds());
+    rect(c.peer().bounds());
+    out << f.name << " " << f.height << " " << f.bold << f.italic << f.underline << " " << f.charset << " " << f.color
+        << " " << fw::headless::colorOf(c) << " " << fw::headless::cursorOf(c) << " " << c.visible() << c.enabled()
+        << " '" << c.peer().text() << "'\n";
+  });
+  return out.str();
+}
+
+// The hidden windows' controls are made on first showing; the window must then look exactly as
+// if they had been made at start. Also when the screen's density changed while it was hidden:
+// its inside then is as if made at the new density (a centred window made at start stays
+// where the change put it, one made later is centred when it is first shown).
+TEST_F(GuideWindows, AFirstShowingLooksAsIfTheControlsHadBeenMadeAtStart) {
+  for (const char* layout : {"Form2.layout", "Form3.layout", "HelpForm.layout"}) {
+    for (int dpi : {114, 168}) {
+      SCOPED_TRACE(std::string(layout) + " at " + std::to_string(dpi) + " dpi");
+      fw::Form atStart(nullptr), onShow(nullptr);
+      atStart.loadLayout(layout);
+      onShow.loadLayout(layout, fw::Form::Components::OnFirstShow);
+      ASSERT_TRUE(onShow.children().empty());
+      fw::headless::setScreen({1024, 768}, dpi);
+      for (fw::Form* f : {&atStart, &onShow}) {
+        if (dpi != 114) fw::headless::moveToDpi(*f, dpi);
+        f->show();
+      }
+      EXPECT_EQ(describe(onShow, dpi == 114), describe(atStart, dpi == 114));
+    }
+  }
+}
+
+// Each control of a layout is placed once and given its font once while the layout loads: the
+// layout sets its bounds and its font field by field, and each would be a round trip to the
+// window system. The call list paints itself and lays itself out from its size while its
+// properties come in, so its window follows them; the window's own frame is set by its
+// properties and its fitting to its content.
+TEST(LayoutLoading, EachControlIsPlacedAndGivenItsFontOnce) {
+  fw::registerStandardClasses();
+  grid::registerClasses();
+  tray::registerTrayClasses();
+  const struct {
+    const char* layout;
+    int formMoves;
+  } cases[] = {{"Form1.layout", 3}, {"Form2.layout", 1}, {"Form3.layout", 1}, {"HelpForm.layout", 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layout);
+    fw::Form form(nullptr);
+    form.loadLayout(c.layout);
+    EXPECT_EQ(fw::headless::windowChanges(form).moves, c.formMoves);
+    EXPECT_EQ(fw::headless::windowChanges(form).fonts, 1);
+    forEachControl(form, [&](const fw::Control& control) {
+      if (control.name().empty() || dynamic_cast<const fw::CustomControl*>(&control)) return;
+      SCOPED_TRACE(control.name());
+      EXPECT_EQ(fw::headless::windowChanges(control).moves, 1);
+      EXPECT_EQ(fw::headless::windowChanges(control).fonts, 1);
+    });
+  }
+}
+
 TEST_F(GuideWindows, HelpWindowLayout) {
+  help->show();
   EXPECT_EQ(help->clientSize(), (fw::Size{617, 425})) << "sized to its content";
   EXPECT_EQ(help->bounds().left, (1024 - 617) / 2) << "centred";
-  EXPECT_EQ(help->Memo1.bounds(), fw::Rect::fromSize(32, 40, 569, 313));
-  EXPECT_EQ(help->Memo1.font().height, 14);
-  EXPECT_EQ(help->Label1.bounds(), fw::Rect::fromSize(32, 360, 212, 20));
-  EXPECT_EQ(help->Label1.caption(), fw::ansi(u8"Bağlantı kılavuzunu göster"));
-  EXPECT_TRUE(help->Label1.font().bold);
-  EXPECT_EQ(help->Label1.font().height, 16);
-  EXPECT_EQ(help->Label1.font().color, fw::clHotLight);
-  EXPECT_EQ(fw::headless::cursorOf(help->Label1), -21) << "the hand pointer";
-  EXPECT_EQ(help->Button1.bounds(), fw::Rect::fromSize(464, 352, 107, 33));
-  EXPECT_EQ(help->Button1.caption(), "Kapat");
-  EXPECT_EQ(help->Memo1.font().name, "MS Sans Serif");
+  EXPECT_EQ(help->Memo1->bounds(), fw::Rect::fromSize(32, 40, 569, 313));
+  EXPECT_EQ(help->Memo1->font().height, 14);
+  EXPECT_EQ(help->Label1->bounds(), fw::Rect::fromSize(32, 360, 212, 20));
+  EXPECT_EQ(help->Label1->caption(), fw::ansi(u8"Bağlantı kılavuzunu göster"));
+  EXPECT_TRUE(help->Label1->font().bold);
+  EXPECT_EQ(help->Label1->font().height, 16);
+  EXPECT_EQ(help->Label1->font().color, fw::clHotLight);
+  EXPECT_EQ(fw::headless::cursorOf(*help->Label1), -21) << "the hand pointer";
+  EXPECT_EQ(help->Button1->bounds(), fw::Rect::fromSize(464, 352, 107, 33));
+  EXPECT_EQ(help->Button1->caption(), "Kapat");
+  EXPECT_EQ(help->Memo1->font().name, "MS Sans Serif");
 }
 
 // The help text, checked byte for byte in the Windows Turkish code page: each line with the
@@ -233,7 +329,7 @@ TEST_F(GuideWindows, HelpTextIsExact) {
       {u8"", 0},
       {u8"Lütfen bağlantı kılavuzunu inceleyiniz.", 0},
   };
-  const auto& actual = help->Memo1.lines();
+  const auto& actual = help->Memo1->lines();
   ASSERT_EQ(actual.size(), std::size(lines));
   std::string joined;
   for (std::size_t i = 0; i < actual.size(); ++i) {
@@ -244,7 +340,7 @@ TEST_F(GuideWindows, HelpTextIsExact) {
     EXPECT_EQ(blanks, static_cast<std::size_t>(lines[i].trailingBlanks)) << "line " << i + 1;
     joined += (i ? "\r\n" : "") + expected;
   }
-  EXPECT_EQ(help->Memo1.caption(), joined);
+  EXPECT_EQ(help->Memo1->caption(), joined);
   // Code page 1254, not UTF-8: "ı" is one byte 0xFD, "İ" 0xDD, "ş" 0xFE, "ğ" 0xF0.
   EXPECT_EQ(actual[0].substr(0, 7), "Cihaz\xFDn");
   EXPECT_EQ(actual[9].substr(30, 9), "\xDDnternet ");

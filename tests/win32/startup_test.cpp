@@ -35,6 +35,25 @@ TEST_F(WithoutDeviceControl, OpensWithTheInstallTextsAndClosesCleanly) {
   EXPECT_EQ(program.waitForExit(), 0u);
 }
 
+// The program reads no environment variable of its own: the start-up trace that the
+// benchmark's build writes is not in it, whatever the environment says.
+TEST_F(WithoutDeviceControl, WritesNoStartUpTraceWhateverTheEnvironmentSays) {
+  wchar_t folder[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
+  const std::wstring trace = std::wstring(folder) + L"zelvora-startup-trace.txt";
+  DeleteFileW(trace.c_str());
+  SetEnvironmentVariableW(L"ZELVORA_STARTUP_TRACE", trace.c_str());
+  {
+    harness::Program program;
+    SetEnvironmentVariableW(L"ZELVORA_STARTUP_TRACE", nullptr);
+    ASSERT_NE(program.mainWindow(), nullptr) << "no main window";
+    EXPECT_TRUE(harness::answers(program.mainWindow()));
+    PostMessageW(program.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(), 0u);
+  }
+  EXPECT_EQ(GetFileAttributesW(trace.c_str()), INVALID_FILE_ATTRIBUTES) << "a trace was written";
+}
+
 TEST_F(WithoutDeviceControl, TwoCopiesRunEachWithItsOwnProcessMutex) {
   harness::Program first;
   harness::Program second;

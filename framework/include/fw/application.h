@@ -31,6 +31,10 @@ class Application {
   Form* mainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
   // The form of that component name; null when the application has none.
   Form* findForm(std::string_view name) const;
+  // Shows the main form before the loop starts (unless a component asked it to start hidden),
+  // so that the user sees it while windows that start hidden are still being made. run()
+  // shows it otherwise.
+  void showMainFormNow();
   void run();
   void processMessages();
   void bringToFront();

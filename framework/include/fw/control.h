@@ -77,7 +77,7 @@ class Control : public Component {
   std::string text() const { return peer_->text(); }
 
   bool visible() const { return visible_; }
-  void setVisible(bool v);
+  virtual void setVisible(bool v);
   void show() { setVisible(true); }
   void hide() { setVisible(false); }
   bool enabled() const { return enabled_; }
@@ -167,9 +167,23 @@ class Control : public Component {
 
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
   void loaded() override;
-  // While held, new bounds are only recorded; the window is placed once when the hold ends. A
-  // layout sets Left, Top, Width and Height one by one: one move of the window instead of four.
-  void holdBounds(bool hold);
+  // While held, the window waits: new bounds and fonts are only recorded. When the hold ends
+  // the control sizes itself to its content (propertiesApplied), then its window gets its font
+  // and its place, once each. A layout sets Left, Top, Width, Height and the font's fields one
+  // by one: one move and one font instead of a handful of each.
+  void holdWindow(bool hold);
+  // Places the windows of this control and those inside it whose bounds still wait: an aligned
+  // control's wait for its parent's alignment, which may never move it (end of loading).
+  void placeWaitingWindows();
+  // A control made while one of these lives starts held, so that not even the font it takes
+  // from its parent when made reaches its window before the layout's own (the layout reader).
+  class MadeHeld {
+   public:
+    MadeHeld();
+    ~MadeHeld();
+    MadeHeld(const MadeHeld&) = delete;
+    MadeHeld& operator=(const MadeHeld&) = delete;
+  };
 
   // The density the control is laid out at: its form's (the screen's for a control outside
   // a form).
@@ -188,9 +202,14 @@ class Control : public Component {
   int designHeight() const { return designHeight_; }
   // Sizes the control to its content (labels); called when automatic sizing is on.
   virtual void fitToContent() {}
+  // The layout's properties are all applied and the window still waits for them: a size that
+  // follows from them is worked out here, so that the window is placed once.
+  virtual void propertiesApplied();
   // The control's font changed (set, or taken over from the parent).
   virtual void fontChanged() {}
   void setBoundsQuietly(const Rect& r);
+  // Gives the window bounds that wait, held or not.
+  void placeWindowNow();
   // Records bounds that the window already has (moved or sized from outside).
   void noteBounds(const Rect& r) { bounds_ = r; }
 
@@ -207,8 +226,9 @@ class Control : public Component {
   bool parentFont_ = true;
   bool autoSize_ = false;
   bool loading_ = true;
-  bool boundsHeld_ = false;
+  bool windowHeld_ = false;
   bool boundsPending_ = false;
+  bool fontPending_ = false;
   bool scaling_ = false;  // changeScale is at work on this control
   bool showHint_ = false;
   std::string hint_;

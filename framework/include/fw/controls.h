@@ -23,14 +23,16 @@ class CheckBox : public Control {
   bool checked() const { return peer<CheckPeer>().checked(); }
   void setChecked(bool c) { peer<CheckPeer>().setChecked(c); }
   void applyProperty(const LayoutProperty& p, LoadContext& ctx) override;
-  // A box is never narrower than its mark and its text: at the end of loading and at every
+  // A box is never narrower than its mark and its text: once its layout is read and at every
   // density it widens when its font outgrew the layout's width.
-  void loaded() override;
   void changeScale(int oldDpi, int newDpi) override;
   // The width its mark and text need.
   int neededWidth() const;
   // The check mark and the gap before the text (13 and 4 pixels at 96 pixels per inch).
   static int markExtent(int dpi);
+
+ protected:
+  void propertiesApplied() override;
 
  private:
   void widenToText();

@@ -51,6 +51,13 @@ std::vector<Announcement> takeAnnouncements(const Control& control);
 // Paints a control into memory, all of it or only the given update box.
 RasterCanvas paint(CustomControl& control, const Rect* box = nullptr);
 int cursorOf(const Control& control);
+// How often a control's window was placed (moved or sized) and given a font of another face
+// since it was made: each is a round trip to the window system in the real backend.
+struct WindowChanges {
+  int moves = 0;
+  int fonts = 0;
+};
+WindowChanges windowChanges(const Control& control);
 // The background colour last set on a control's window, and an edit's text alignment.
 std::uint32_t colorOf(const Control& control);
 TextAlign textAlignmentOf(const Control& control);
