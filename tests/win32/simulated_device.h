@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,20 +16,6 @@
 #include "harness.h"
 
 namespace harness {
-
-// The pitch of the 50 ms tone (2205 samples of 32 bits) that starts at `offset` of the sound
-// capture, from its zero crossings: a sine of f Hz crosses f / 10 times in 50 ms.
-inline int toneFrequency(const std::string& captured, size_t offset) {
-  int crossings = 0;
-  std::int32_t previous = 0;
-  for (int i = 0; i < 2205; ++i) {
-    std::int32_t sample;
-    std::memcpy(&sample, captured.data() + offset + i * 4, 4);
-    if (i > 0) crossings += (previous < 0) != (sample < 0);
-    previous = sample;
-  }
-  return (crossings + 1) * 10;
-}
 
 class SimulatedDeviceTest : public ::testing::Test {
  protected:
