@@ -98,6 +98,20 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
   return true;
 }
 
+bool waitForCount(const std::function<long long()>& count, long long target, std::chrono::milliseconds stall) {
+  long long last = count();
+  auto rose = std::chrono::steady_clock::now();
+  waitFor(
+      [&] {
+        const long long now = count();
+        if (now > last) rose = std::chrono::steady_clock::now();
+        last = now;
+        return now >= target || std::chrono::steady_clock::now() - rose > stall;
+      },
+      std::chrono::hours(1));
+  return last >= target;
+}
+
 Program::Program(const std::wstring& exe, const std::wstring& desktop) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);

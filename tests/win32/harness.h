@@ -17,6 +17,10 @@ std::wstring outDir();
 
 // Pumps this thread's messages until the condition holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
+// Pumps this thread's messages until count() reaches target, for as long as it keeps rising:
+// gives up only when it has not risen for `stall`. For long runs whose pace is the machine's
+// (a loaded machine takes several times as long), where a fixed limit would only measure load.
+bool waitForCount(const std::function<long long()>& count, long long target, std::chrono::milliseconds stall);
 
 class Program {
  public:
