@@ -130,29 +130,6 @@ std::optional<POINT> onlyIcon(HWND tray) {
   return POINT{area.left + static_cast<LONG>(sx / n), area.top + static_cast<LONG>(sy / n)};
 }
 
-struct MenuSearch {
-  DWORD pid;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK findMenuOf(HWND hwnd, LPARAM lp) {
-  auto* search = reinterpret_cast<MenuSearch*>(lp);
-  wchar_t cls[32];
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->pid && GetClassNameW(hwnd, cls, 32) && std::wstring(cls) == L"#32768" && IsWindowVisible(hwnd)) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND openMenuOf(DWORD pid) {
-  MenuSearch search{pid};
-  EnumWindows(findMenuOf, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Right button on the icon, then the item by the keyboard, as a user could. The balloon of
 // the call just made may lie over the icon, and a click there only closes the balloon: the
 // click is tried again, as a user would.
@@ -163,13 +140,13 @@ void chooseFromTrayMenu(harness::Program& program, POINT icon, int item) {
     harness::waitFor([] { return false; }, 200ms);
     harness::mouseButton(MOUSEEVENTF_RIGHTDOWN);
     harness::mouseButton(MOUSEEVENTF_RIGHTUP);
-    harness::waitFor([&] { return (menu = openMenuOf(program.pid())) != nullptr; }, 4s);
+    harness::waitFor([&] { return (menu = harness::openMenuOf(program.pid())) != nullptr; }, 4s);
   }
   ASSERT_NE(menu, nullptr) << "no popup menu opened";
   harness::screenshot(GetDesktopWindow(), L"calls-tray-menu");
   for (int i = 0; i <= item; ++i) harness::pressKey(VK_DOWN);
   harness::pressKey(VK_RETURN);
-  EXPECT_TRUE(harness::waitFor([&] { return openMenuOf(program.pid()) == nullptr; }, 10s));
+  EXPECT_TRUE(harness::waitFor([&] { return harness::openMenuOf(program.pid()) == nullptr; }, 10s));
 }
 
 TEST_F(Calls, TheTrayMenuClearsTheListAndEndsTheProgram) {

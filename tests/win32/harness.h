@@ -60,6 +60,8 @@ bool setClipboardText(const std::wstring& text);
 // Real keys, pressed and released, with Shift or Ctrl held around them: they go to the focused
 // window of the window in front.
 void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl = false);
+// The popup menu a process shows now (its visible "#32768" window); null when none is open.
+HWND openMenuOf(DWORD pid);
 // The window handles a message sent to it within a second: it answers its user.
 bool answers(HWND window);
 // The file the prefix's sound output is copied to (32-bit samples, 44.1 kHz, one channel;
