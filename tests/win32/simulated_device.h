@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -19,12 +20,17 @@ namespace harness {
 
 class SimulatedDeviceTest : public ::testing::Test {
  protected:
-  // journalName: the journal's file under out/.
+  // journalName: the journal's file under out/, the test's name added before its extension.
   explicit SimulatedDeviceTest(std::wstring journalName) : journalName_(std::move(journalName)) {}
 
   void SetUp() override {
     ASSERT_TRUE(registerSimulator()) << "korvansim.dll could not be registered";
-    journal_ = outDir() + L"\\" + journalName_;
+    // One journal per test: the tests of one program may run side by side (ctest entries by
+    // filter), and a journal another test writes to or deletes would break the counts.
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::wstring name = journalName_;
+    name.insert(std::min(name.rfind(L'.'), name.size()), L"-" + std::wstring(test.begin(), test.end()));
+    journal_ = outDir() + L"\\" + name;
     DeleteFileW(journal_.c_str());
     SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", journal_.c_str());
     // The demonstration's first call would race the tests' counts.
