@@ -13,6 +13,7 @@
 #include "harness.h"
 #include "read_file.h"
 #include "simulated_device.h"
+#include "tone_capture.h"
 
 namespace {
 
@@ -22,8 +23,6 @@ using harness::kConnected;
 using harness::kNoDevice;
 using testkit::lines;
 using testkit::readFile;
-
-constexpr size_t kToneBytes = 2205 * 4;  // 50 ms
 
 class Calls : public harness::SimulatedDeviceTest {
  protected:
@@ -36,24 +35,23 @@ TEST_F(Calls, TheCheckBoxesTurnTheToneAndTheClipboardCopyOff) {
   startConnected();
 
   // A line that is not a number alerts like line 0: 1000 Hz.
-  size_t before = readFile(capture).size();
+  std::uint64_t before = harness::captureEnd(capture);
   ASSERT_EQ(sim(L"call abc \"0312 111 22 33\""), 0u);
   EXPECT_TRUE(counterReaches(L"1"));
-  std::string tone;
-  ASSERT_TRUE(harness::waitFor([&] { return (tone = readFile(capture)).size() >= before + kToneBytes; }))
-      << tone.size() - before;
-  EXPECT_EQ(harness::toneFrequency(tone, before), 1000);
+  const auto tones = harness::tonesSince(capture, before, 1, 20s);
+  ASSERT_EQ(tones.size(), 1u);
+  EXPECT_EQ(harness::toneFrequency(tones[0]), 1000);
   EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0312 111 22 33"; })) << harness::utf8(harness::clipboardText());
 
   // Quiet: the call is listed and copied, and nothing more is played.
   setCheck(L"BipBox", false);
   harness::waitFor([] { return false; }, 300ms);  // past the gap the alerts keep between them
-  before = readFile(capture).size();
+  before = harness::captureEnd(capture);
   ASSERT_EQ(sim(L"call abc 0312"), 0u);
   EXPECT_TRUE(counterReaches(L"2"));
   EXPECT_TRUE(harness::waitFor([] { return harness::clipboardText() == L"0312"; })) << harness::utf8(harness::clipboardText());
   harness::waitFor([] { return false; }, 1s);
-  EXPECT_EQ(readFile(capture).size(), before);
+  EXPECT_TRUE(harness::tonesIn(harness::capturedSamples(capture, before)).empty());
 
   // Not copied: whatever the user had on the clipboard stays.
   setCheck(L"PanoBox", false);
@@ -132,29 +130,6 @@ std::optional<POINT> onlyIcon(HWND tray) {
   return POINT{area.left + static_cast<LONG>(sx / n), area.top + static_cast<LONG>(sy / n)};
 }
 
-struct MenuSearch {
-  DWORD pid;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK findMenuOf(HWND hwnd, LPARAM lp) {
-  auto* search = reinterpret_cast<MenuSearch*>(lp);
-  wchar_t cls[32];
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->pid && GetClassNameW(hwnd, cls, 32) && std::wstring(cls) == L"#32768" && IsWindowVisible(hwnd)) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND openMenuOf(DWORD pid) {
-  MenuSearch search{pid};
-  EnumWindows(findMenuOf, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Right button on the icon, then the item by the keyboard, as a user could. The balloon of
 // the call just made may lie over the icon, and a click there only closes the balloon: the
 // click is tried again, as a user would.
@@ -165,13 +140,13 @@ void chooseFromTrayMenu(harness::Program& program, POINT icon, int item) {
     harness::waitFor([] { return false; }, 200ms);
     harness::mouseButton(MOUSEEVENTF_RIGHTDOWN);
     harness::mouseButton(MOUSEEVENTF_RIGHTUP);
-    harness::waitFor([&] { return (menu = openMenuOf(program.pid())) != nullptr; }, 4s);
+    harness::waitFor([&] { return (menu = harness::openMenuOf(program.pid())) != nullptr; }, 4s);
   }
   ASSERT_NE(menu, nullptr) << "no popup menu opened";
   harness::screenshot(GetDesktopWindow(), L"calls-tray-menu");
   for (int i = 0; i <= item; ++i) harness::pressKey(VK_DOWN);
   harness::pressKey(VK_RETURN);
-  EXPECT_TRUE(harness::waitFor([&] { return openMenuOf(program.pid()) == nullptr; }, 10s));
+  EXPECT_TRUE(harness::waitFor([&] { return harness::openMenuOf(program.pid()) == nullptr; }, 10s));
 }
 
 TEST_F(Calls, TheTrayMenuClearsTheListAndEndsTheProgram) {

@@ -1,7 +1,7 @@
 // The call-list grid in a real window: the main window's configuration read from a layout,
 // painted through GDI by the paint message and into memory, with its scroll bars, its cursor
-// and no GDI objects left behind by painting; driven with real keyboard and mouse input
-// through the program's own message loop, its clipboard and its in-place editor.
+// and no GDI objects left behind by painting; driven with real keyboard input and posted pointer
+// messages through the program's own message loop, its clipboard and its in-place editor.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -82,25 +82,21 @@ class CellGridOnWine : public harness::GridWindowTest {
     ASSERT_TRUE(loopUntil([&] { return GetFocus() == hwnd; })) << "the grid did not get the focus";
   }
 
-  // The middle of a cell on the screen.
-  POINT cellCentre(int col, int row) const {
-    const fw::Rect r = g->CellRectToClient(g->CellRect(col, row));
-    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ClientToScreen(hwnd, &p);
-    return p;
-  }
-
-  // A press, optionally dragged to another cell, and the release, with real pointer input.
+  // A press, optionally dragged to another cell, and the release: the pointer messages a user's
+  // hand gives the grid, through the program's own loop. They are posted, not injected with
+  // SendInput: Wine hands each injected move on to the X server (the X pointer is warped there),
+  // and the X server's report of the pointer comes back as a move of its own, late on a loaded
+  // machine and where the pointer was before. In the middle of a drag the grid saw the pointer
+  // jump back to the press, or the press land where the pointer had been before it.
   void clickOrDrag(TGridCoord from, TGridCoord to) {
-    harness::movePointer(cellCentre(from.Col, from.Row));
-    settle();
-    harness::mouseButton(MOUSEEVENTF_LEFTDOWN);
-    settle();
-    if (!(to == from)) {
-      harness::movePointer(cellCentre(to.Col, to.Row));
-      settle();
-    }
-    harness::mouseButton(MOUSEEVENTF_LEFTUP);
+    const auto post = [&](UINT message, WPARAM keys, TGridCoord cell) {
+      const fw::Rect r = g->CellRectToClient(g->CellRect(cell.Col, cell.Row));
+      PostMessageW(hwnd, message, keys, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    };
+    post(WM_MOUSEMOVE, 0, from);  // the free move that chooses what the press does
+    post(WM_LBUTTONDOWN, MK_LBUTTON, from);
+    if (!(to == from)) post(WM_MOUSEMOVE, MK_LBUTTON, to);
+    post(WM_LBUTTONUP, 0, to);
     settle();
   }
 };

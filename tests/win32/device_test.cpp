@@ -12,6 +12,7 @@
 #include "harness.h"
 #include "read_file.h"
 #include "simulated_device.h"
+#include "tone_capture.h"
 
 namespace {
 
@@ -101,17 +102,12 @@ TEST_F(WithSimulatedDevice, CallsFillTheListCounterClipboardAndBalloon) {
   // The tone of line 3: 1600 Hz for 50 ms, captured from the sound output.
   const std::wstring path = harness::toneCapture();
   ASSERT_FALSE(path.empty()) << "no sound capture set up";
-  const size_t before = readFile(path).size();
+  const std::uint64_t before = harness::captureEnd(path);
   SendMessageW(program_->control(L"BipBox"), BM_CLICK, 0, 0);
   ASSERT_EQ(sim(L"call 3 0212"), 0u);
-  std::string tone;
-  EXPECT_TRUE(harness::waitFor([&] {
-    tone = readFile(path);
-    return tone.size() >= before + 8820;
-  })) << tone.size() - before;
-  if (tone.size() >= before + 8820) {
-    EXPECT_EQ(harness::toneFrequency(tone, before), 1600);
-  }
+  const auto tones = harness::tonesSince(path, before, 1, std::chrono::seconds(20));
+  ASSERT_EQ(tones.size(), 1u);
+  EXPECT_EQ(harness::toneFrequency(tones[0]), 1600);
   PostMessageW(program_->mainWindow(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program_->waitForExit(), 0u);
 }

@@ -97,6 +97,18 @@ SIZE_T committedBytes(HANDLE process) {
 
 void settle() { harness::waitFor([] { return false; }, std::chrono::milliseconds(600)); }
 
+// What the screen shows of a picture once it is painted with at least `colours` colours: the
+// picture is decoded when its window is first shown, which a loaded machine makes take longer
+// than any fixed wait (the window's plain background was sampled instead).
+Sample paintedSample(HWND w, std::size_t colours) {
+  Sample s{};
+  harness::waitFor([&] {
+    s = sample(w);
+    return s.painted > 0.9 && s.colours >= colours;
+  }, std::chrono::seconds(10));
+  return s;
+}
+
 class GuideWindows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -170,8 +182,7 @@ TEST_F(GuideWindows, MenuItemsOpenTheirWindowsInFrontAtTheirPlaces) {
   ASSERT_TRUE(open(kGuideItem, guide_)) << "the guide window did not come up in front";
   EXPECT_TRUE(sameRect(windowRect(guide_), RECT{10, 10, 748, 578})) << describe(windowRect(guide_));
   HWND picture = harness::Program::control(guide_, L"Image3");
-  settle();
-  const Sample guidePicture = sample(picture);
+  const Sample guidePicture = paintedSample(picture, 5);
   EXPECT_GT(guidePicture.painted, 0.9) << "the wiring picture is drawn over the whole control";
   EXPECT_GE(guidePicture.colours, 5u);
   // 2040 x 1564 pixels at four bytes each: decoded now, when the window was first shown, and
@@ -184,8 +195,7 @@ TEST_F(GuideWindows, MenuItemsOpenTheirWindowsInFrontAtTheirPlaces) {
 
   ASSERT_TRUE(open(kSettingsItem, settings_)) << "the settings window did not come up in front";
   EXPECT_TRUE(sameRect(windowRect(settings_), RECT{10, 10, 955, 578})) << describe(windowRect(settings_));
-  settle();
-  const Sample settingsPicture = sample(harness::Program::control(settings_, L"w_ayar"));
+  const Sample settingsPicture = paintedSample(harness::Program::control(settings_, L"w_ayar"), 3);
   EXPECT_GT(settingsPicture.painted, 0.9);
   EXPECT_GE(settingsPicture.colours, 3u);
   EXPECT_TRUE(harness::screenshot(settings_, L"settings-window"));

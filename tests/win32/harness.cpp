@@ -67,6 +67,23 @@ BOOL CALLBACK findControl(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
+struct MenuSearch {
+  DWORD pid;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK findMenuOf(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<MenuSearch*>(lp);
+  wchar_t cls[32];
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == search->pid && GetClassNameW(hwnd, cls, 32) && std::wstring(cls) == L"#32768" && IsWindowVisible(hwnd)) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 std::wstring binDir() {
@@ -96,6 +113,26 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
   }
   return true;
+}
+
+HWND openMenuOf(DWORD pid) {
+  MenuSearch search{pid};
+  EnumWindows(findMenuOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool waitForCount(const std::function<long long()>& count, long long target, std::chrono::milliseconds stall) {
+  long long last = count();
+  auto rose = std::chrono::steady_clock::now();
+  waitFor(
+      [&] {
+        const long long now = count();
+        if (now > last) rose = std::chrono::steady_clock::now();
+        last = now;
+        return now >= target || std::chrono::steady_clock::now() - rose > stall;
+      },
+      std::chrono::hours(1));
+  return last >= target;
 }
 
 Program::Program(const std::wstring& exe, const std::wstring& desktop) {

@@ -20,6 +20,10 @@ std::wstring outDir();
 
 // Pumps this thread's messages until the condition holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
+// Pumps this thread's messages until count() reaches target, for as long as it keeps rising:
+// gives up only when it has not risen for `stall`. For long runs whose pace is the machine's
+// (a loaded machine takes several times as long), where a fixed limit would only measure load.
+bool waitForCount(const std::function<long long()>& count, long long target, std::chrono::milliseconds stall);
 
 class Program {
  public:
@@ -59,6 +63,8 @@ bool setClipboardText(const std::wstring& text);
 // Real keys, pressed and released, with Shift or Ctrl held around them: they go to the focused
 // window of the window in front.
 void pressKeys(std::initializer_list<WORD> keys, bool shift = false, bool ctrl = false);
+// The popup menu a process shows now (its visible "#32768" window); null when none is open.
+HWND openMenuOf(DWORD pid);
 // The window handles a message sent to it within a second: it answers its user.
 bool answers(HWND window);
 // The file the prefix's sound output is copied to (32-bit samples, 44.1 kHz, one channel;

@@ -8,9 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,28 +19,19 @@
 
 namespace harness {
 
-// The pitch of the 50 ms tone (2205 samples of 32 bits) that starts at `offset` of the sound
-// capture, from its zero crossings: a sine of f Hz crosses f / 10 times in 50 ms.
-inline int toneFrequency(const std::string& captured, size_t offset) {
-  int crossings = 0;
-  std::int32_t previous = 0;
-  for (int i = 0; i < 2205; ++i) {
-    std::int32_t sample;
-    std::memcpy(&sample, captured.data() + offset + i * 4, 4);
-    if (i > 0) crossings += (previous < 0) != (sample < 0);
-    previous = sample;
-  }
-  return (crossings + 1) * 10;
-}
-
 class SimulatedDeviceTest : public ::testing::Test {
  protected:
-  // journalName: the journal's file under out/.
+  // journalName: the journal's file under out/, the test's name added before its extension.
   explicit SimulatedDeviceTest(std::wstring journalName) : journalName_(std::move(journalName)) {}
 
   void SetUp() override {
     ASSERT_TRUE(registerSimulator()) << "korvansim.dll could not be registered";
-    journal_ = outDir() + L"\\" + journalName_;
+    // One journal per test: the tests of one program may run side by side (ctest entries by
+    // filter), and a journal another test writes to or deletes would break the counts.
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::wstring name = journalName_;
+    name.insert(std::min(name.rfind(L'.'), name.size()), L"-" + std::wstring(test.begin(), test.end()));
+    journal_ = outDir() + L"\\" + name;
     DeleteFileW(journal_.c_str());
     SetEnvironmentVariableW(L"KORVANSIM_JOURNAL", journal_.c_str());
     // The demonstration's first call would race the tests' counts.

@@ -18,9 +18,10 @@
 #include <vector>
 
 #include "fw/platform.h"
+#include "harness.h"
 #include "tbip.h"
-#include "read_file.h"
 #include "tone.h"
+#include "tone_capture.h"
 #include "tone_threads.h"
 #include "wave_player.h"
 
@@ -28,45 +29,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-constexpr std::size_t kToneBytes = 2205 * 4;  // 50 ms
 
 // ---- the capture file ----
 
-// The Unix path from the environment, as Wine's drive Z: shows it.
-std::wstring capturePath() {
-  wchar_t unix[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableW(L"ZELVORA_TONE_CAPTURE", unix, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return {};
-  std::wstring path = L"Z:";
-  for (const wchar_t* c = unix; *c; ++c) path += *c == L'/' ? L'\\' : *c;
-  return path;
-}
-
-std::uint64_t fileSize(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;  // not yet written
-  return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
-std::vector<std::int32_t> samplesFrom(const std::wstring& path, std::uint64_t offset, std::size_t bytes) {
-  const std::string raw = testkit::readFile(path, offset, bytes);
-  std::vector<std::int32_t> samples(raw.size() / 4);
-  std::memcpy(samples.data(), raw.data(), samples.size() * 4);
-  return samples;
-}
-
-// The capture file as the device leaves it: the device's writer may finish a moment after the
-// tone thread, so wait (bounded) for the size to stop short of growing.
-std::uint64_t settledSize(const std::wstring& path, std::uint64_t atLeast) {
-  const auto limit = Clock::now() + 3s;
-  std::uint64_t size = fileSize(path);
-  while (size < atLeast && Clock::now() < limit) {
-    Sleep(10);
-    size = fileSize(path);
-  }
-  Sleep(50);  // anything still on its way
-  return fileSize(path);
-}
+using harness::captureEnd;
+using harness::tonesSince;
 
 // The first index where two sample runs differ, for a message that says where.
 std::string firstDifference(const std::vector<std::int32_t>& got, const std::vector<std::int32_t>& want) {
@@ -111,7 +78,7 @@ double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 class ToneTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    capture = capturePath();
+    capture = harness::toneCapture();
     ASSERT_FALSE(capture.empty()) << "ZELVORA_TONE_CAPTURE is not set: run under scripts/wine-run";
     // Our set-up gives Wine a wave device; "no driver" is a fault of the set-up here.
     WAVEFORMATEX format{WAVE_FORMAT_PCM, toneformat::Channels, toneformat::SamplesPerSec,
@@ -127,13 +94,13 @@ class ToneTest : public ::testing::Test {
 };
 
 TEST_F(ToneTest, LineThreeToneReachesTheDeviceSampleForSample) {
-  const std::uint64_t before = settledSize(capture, 0);
+  const std::uint64_t before = captureEnd(capture);
   auto player = std::make_shared<TimedPlayer>();
   startTone(player, ends, 1600);
   ASSERT_TRUE(ends->waitFor(1));
-  const std::uint64_t after = settledSize(capture, before + kToneBytes);
-  ASSERT_EQ(after - before, kToneBytes);
-  const auto got = samplesFrom(capture, before, kToneBytes);
+  const auto tones = tonesSince(capture, before, 1);
+  ASSERT_EQ(tones.size(), 1u);
+  const auto& got = tones[0];
   const auto want = synthesizeTone(1600, 50, 0.5);
   EXPECT_EQ(got, want) << "first difference: " << firstDifference(got, want);
   // And, apart from our own synthesis, a 1600 Hz sine: 80 cycles in 50 ms, 160 sign changes.
@@ -141,7 +108,9 @@ TEST_F(ToneTest, LineThreeToneReachesTheDeviceSampleForSample) {
   for (std::size_t i = 1; i < got.size(); ++i) changes += (got[i - 1] < 0) != (got[i] < 0);
   EXPECT_NEAR(changes, 160, 1);
   ASSERT_EQ(player->plays().size(), 1u);
-  std::printf("tone of 50 ms: play() took %.1f ms\n", ms(player->plays()[0].end - player->plays()[0].start));
+  std::printf("tone of 50 ms: play() took %.1f ms; the driver's silence around it: %zu samples\n",
+              ms(player->plays()[0].end - player->plays()[0].start),
+              harness::capturedSamples(capture, before).size() - got.size());
 }
 
 // What another party does to the tone mutex (or its name) before a tone starts.
@@ -190,7 +159,7 @@ TEST_F(ToneTest, TheToneMutexDecidesWhetherTheTonePlays) {
   int ended = 0;
   for (const MutexState& state : states) {
     SCOPED_TRACE(state.name);
-    const std::uint64_t before = settledSize(capture, 0);
+    const std::uint64_t before = captureEnd(capture);
     const auto undo = state.arrange();
     auto player = std::make_shared<TimedPlayer>();
     const auto start = Clock::now();
@@ -198,10 +167,12 @@ TEST_F(ToneTest, TheToneMutexDecidesWhetherTheTonePlays) {
     ASSERT_TRUE(ends->waitFor(++ended));
     const auto took = Clock::now() - start;
     undo();
-    const std::uint64_t after = settledSize(capture, before + (state.plays ? kToneBytes : 0));
-    EXPECT_EQ(after - before, state.plays ? kToneBytes : 0u);
+    const auto tones = tonesSince(capture, before, state.plays ? 1 : 0);
+    EXPECT_EQ(tones.size(), state.plays ? 1u : 0u);
     if (state.plays) {
-      EXPECT_EQ(samplesFrom(capture, before, kToneBytes), synthesizeTone(1200, 50, 0.5));
+      if (!tones.empty()) {
+        EXPECT_EQ(tones[0], synthesizeTone(1200, 50, 0.5));
+      }
     } else {
       EXPECT_TRUE(player->plays().empty());
       EXPECT_GE(took, 95ms) << "gave up before its 100 ms";
@@ -219,7 +190,7 @@ TEST_F(ToneTest, TheToneMutexDecidesWhetherTheTonePlays) {
 // there first is the scheduler's affair, and whether the other follows depends on the device's
 // latency, so the test checks that the outcome fits the times.
 TEST_F(ToneTest, SecondToneOfTwoQuickCallsFollowsTheFirstOrIsDropped) {
-  const std::uint64_t before = settledSize(capture, 0);
+  const std::uint64_t before = captureEnd(capture);
   auto player = std::make_shared<TimedPlayer>();
   const auto firstCall = Clock::now();
   startTone(player, ends, 1200);
@@ -228,13 +199,13 @@ TEST_F(ToneTest, SecondToneOfTwoQuickCallsFollowsTheFirstOrIsDropped) {
   ASSERT_TRUE(ends->waitFor(2));
   const auto plays = player->plays();
   ASSERT_GE(plays.size(), 1u);
-  const std::uint64_t after = settledSize(capture, before + plays.size() * kToneBytes);
-  ASSERT_EQ(after - before, plays.size() * kToneBytes);
+  const auto tones = tonesSince(capture, before, plays.size());
+  ASSERT_EQ(tones.size(), plays.size());
   const auto tone1200 = synthesizeTone(1200, 50, 0.5);
   const auto tone1400 = synthesizeTone(1400, 50, 0.5);
   for (std::size_t i = 0; i < plays.size(); ++i) {
     EXPECT_TRUE(plays[i].samples == tone1200 || plays[i].samples == tone1400) << "play " << i;
-    EXPECT_EQ(samplesFrom(capture, before + i * kToneBytes, kToneBytes), plays[i].samples) << "play " << i;
+    EXPECT_EQ(tones[i], plays[i].samples) << "play " << i;
   }
   const double firstHeld = ms(plays[0].end - firstCall);
   if (plays.size() == 2) {
@@ -253,7 +224,7 @@ TEST_F(ToneTest, SecondToneOfTwoQuickCallsFollowsTheFirstOrIsDropped) {
 // the small stack each has; none plays and none is left behind.
 TEST_F(ToneTest, BurstOfCallsWhileATonePlaysEndsQuietly) {
   constexpr int kCalls = 500;
-  const std::uint64_t before = settledSize(capture, 0);
+  const std::uint64_t before = captureEnd(capture);
   fw::NamedMutex held(toneMutex());
   ASSERT_EQ(held.wait(0), fw::NamedMutex::Wait::Acquired);
   auto player = std::make_shared<TimedPlayer>();
@@ -264,7 +235,7 @@ TEST_F(ToneTest, BurstOfCallsWhileATonePlaysEndsQuietly) {
   const auto finished = Clock::now();
   held.release();
   EXPECT_TRUE(player->plays().empty());
-  EXPECT_EQ(settledSize(capture, before) - before, 0u);
+  EXPECT_TRUE(tonesSince(capture, before, 0).empty());
   std::printf("%d tone threads: started in %.0f ms, all ended after %.0f ms\n", kCalls, ms(started - start),
               ms(finished - start));
 }
