@@ -138,8 +138,10 @@ class GuideWindows : public ::testing::Test {
     program_ = std::make_unique<harness::Program>(harness::binDir() + L"\\Zelvora.exe", kDesktop);
     main_ = program_->mainWindow();
     ASSERT_NE(main_, nullptr) << "no main window";
+    // The main window shows before the hidden windows are made: they follow within its start-up.
     for (const wchar_t* name : {L"Form2", L"Form3", L"HelpForm"}) {
-      HWND w = program_->window(name);
+      HWND w = nullptr;
+      harness::waitFor([&] { return (w = program_->window(name)) != nullptr; });
       ASSERT_NE(w, nullptr) << harness::utf8(name) << " was not created";
       EXPECT_FALSE(IsWindowVisible(w)) << harness::utf8(name) << " starts hidden";
     }

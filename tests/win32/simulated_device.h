@@ -28,7 +28,9 @@ class SimulatedDeviceTest : public ::testing::Test {
     ASSERT_TRUE(registerSimulator()) << "korvansim.dll could not be registered";
     // One journal per test: the tests of one program may run side by side (ctest entries by
     // filter), and a journal another test writes to or deletes would break the counts.
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    // A parameterised test's name ends in "/N", which a file name cannot hold.
+    std::replace(test.begin(), test.end(), '/', '_');
     std::wstring name = journalName_;
     name.insert(std::min(name.rfind(L'.'), name.size()), L"-" + std::wstring(test.begin(), test.end()));
     journal_ = outDir() + L"\\" + name;
