@@ -46,18 +46,7 @@ TCellGrid::~TCellGrid() {
 // ---------------------------------------------------------------------------------------------
 // Cells
 
-namespace {
-const std::string& emptyText() {
-  static const std::string empty;
-  return empty;
-}
-}  // namespace
-
-const std::string& TCellGrid::rawText(int col, int row) const {
-  if (col < 0 || col >= ColCount() || row < 0) return emptyText();
-  const auto& lines = (*columns_)[col].Cells();
-  return static_cast<size_t>(row) < lines.size() ? lines[static_cast<size_t>(row)] : emptyText();
-}
+const std::string& TCellGrid::rawText(int col, int row) const { return columns_->Text(col, row); }
 
 std::string TCellGrid::CellText(int col, int row) const {
   if (col < 0 || row < 0 || col > ColCount() - 1 || row > rowCount_ - 1) throw CellIndexError();

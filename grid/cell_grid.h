@@ -21,6 +21,9 @@
 
 namespace grid {
 
+struct TGridPaintView;
+struct TGridPaintHooks;
+
 class TCellGrid : public fw::CustomControl, private TColumnsOwner {
  public:
   TCellGrid(fw::Component* owner, fw::Control* parent);
@@ -287,11 +290,10 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   void raiseCellEvent(unsigned event, int col, int row);
   // The stored text without a copy, for painting; empty beyond the lists.
   const std::string& rawText(int col, int row) const;
+  // The laid-out grid where it is scrolled to now.
+  TGridView view() const;
   TGridHitTest hitTest() const;
   fw::Rect clientRect() const;
-  fw::Rect selectionClientRect() const;
-  // The rows whose cells may meet the band [top, bottom) of client y.
-  std::pair<int, int> rowsBetween(int top, int bottom) const;
   void fitColumns(int availW);
   // A length of the grid's own drawing and handling (the fill handle, the border band, the
   // smallest column) from its design pixels at the grid's density.
@@ -357,18 +359,9 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   void sizeColumnTo(int x);
   void completeFill();
 
-  void drawCell(fw::Canvas& canvas, int col, int row);
-  void drawSelection(fw::Canvas& canvas);
-  void paintEmptyAreas(fw::Canvas& canvas);
-  void drawGutter(fw::Canvas& canvas);
-  void drawHeader(fw::Canvas& canvas);
-  void drawFooter(fw::Canvas& canvas);
-  void drawHeaderBox(fw::Canvas& canvas, const fw::Rect& r, const std::string& text, const TOnDrawHeaderEvent& handler,
-                     const fw::Font& font);
-  fw::Point drawAlignedText(fw::Canvas& canvas, const std::string& text, const fw::Rect& r, bool typing,
-                            TVertAlign vAlign, THorzAlign hAlign);
-  void drawMultiLineText(fw::Canvas& canvas, const std::string& text, const fw::Rect& r, TVertAlign vAlign,
-                         THorzAlign hAlign);
+  // What the painter reads (grid_painter.h), and the drawing handlers with the grid as sender.
+  TGridPaintView paintView() const;
+  TGridPaintHooks paintHooks();
 
   bool enabled_ = true;
   int rowCount_ = 5;
@@ -410,7 +403,6 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   bool batchLock_ = false;
   int toggledColumn_ = -1;
   TGridGeometry geometry_;
-  fw::Rect updateBox_;  // the client box the paint under way must cover
   int scrollX_ = 0;
   int scrollY_ = 0;
   fw::Rect fillHandleRect_{-1, -1, -1, -1};

@@ -3,14 +3,13 @@
 #include <algorithm>
 
 #include "cell_grid.h"
+#include "grid_boxes.h"
+#include "grid_painter.h"
 #include "fw/backend.h"
 #include "split_text.h"
 
 namespace grid {
 namespace {
-
-// Floor division, for rows above the top of the view.
-int floorDiv(int a, int b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 // The columns' edges side by side, from their widths as they are now.
 void measureColumns(const TCellColumns& columns, TGridGeometry& geo) {
@@ -28,51 +27,22 @@ void measureColumns(const TCellColumns& columns, TGridGeometry& geo) {
 // ---------------------------------------------------------------------------------------------
 // Geometry
 
-int TCellGrid::ColumnLeft(int i) const {
-  const std::vector<int>& lefts = geometry_.columnLefts;
-  return lefts[static_cast<size_t>(std::clamp(i, 0, static_cast<int>(lefts.size()) - 1))];
-}
+int TCellGrid::ColumnLeft(int i) const { return columnLeft(geometry_, i); }
 
 int TCellGrid::TotalColumnWidth() const { return ColumnLeft(ColCount()); }
 
-fw::Rect TCellGrid::CellRect(int col, int row) const {
-  if (col == -1 || row == -1) return {};
-  const int x = ColumnLeft(col);
-  const bool shown = col >= 0 && col < ColCount() && (*columns_)[col].Visible();
-  const int w = shown ? (*columns_)[col].Width() : 0;
-  const int y = row * defRowHeight_;
-  return {x - 1, y - 1, x + w, y + defRowHeight_};
-}
+TGridView TCellGrid::view() const { return {geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_}; }
 
-fw::Rect TCellGrid::CellRectToClient(const fw::Rect& r) const {
-  return r.offset(geometry_.gutterExtent - scrollX_, geometry_.headerHeight - scrollY_);
-}
+fw::Rect TCellGrid::CellRect(int col, int row) const { return cellBox(view(), *columns_, col, row); }
+
+fw::Rect TCellGrid::CellRectToClient(const fw::Rect& r) const { return toClient(view(), r); }
 
 fw::Rect TCellGrid::clientRect() const {
   const fw::Size client = clientSize();
   return {0, 0, client.width, client.height};
 }
 
-fw::Rect TCellGrid::selectionClientRect() const {
-  const fw::Rect a = CellRect(sel_.block.Left, sel_.block.Top);
-  const fw::Rect b = CellRect(sel_.block.Right, sel_.block.Bottom);
-  return CellRectToClient({a.left, a.top, b.right, b.bottom});
-}
-
-std::pair<int, int> TCellGrid::rowsBetween(int top, int bottom) const {
-  // Row i covers client y from i * H - 1 + dy to (i + 1) * H + dy, its shared line included.
-  const int h = defRowHeight_, dy = geometry_.headerHeight - scrollY_;
-  const int first = std::max(0, floorDiv(top - dy, h) - 1);
-  const int last = std::min(rowCount_ - 1, floorDiv(bottom - dy, h) + 1);
-  return {first, last};
-}
-
-fw::Color TCellGrid::CellColor(int col, int row) const {
-  fw::Color c = col >= 0 && col < ColCount() ? (*columns_)[col].Color() : Color();
-  if (row % 2 == 1 && c == Color()) c = alternateColor_;
-  if (enabled_ && sel_.block.Contains(col, row) && !(col == sel_.col && row == sel_.row)) return selectionColor_;
-  return c;
-}
+fw::Color TCellGrid::CellColor(int col, int row) const { return TGridPainter(paintView()).cellColor(col, row); }
 
 int TCellGrid::MeasureColumnText(int col) const {
   // Measured in the grid's font, which is the window's own.

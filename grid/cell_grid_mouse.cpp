@@ -53,7 +53,7 @@ void repeatBlock(TCellGrid& g, const TGridRect& block) {
 // Hit tests
 
 TGridHitTest TCellGrid::hitTest() const {
-  return TGridHitTest({geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_});
+  return TGridHitTest(view());
 }
 
 TGridCoord TCellGrid::CellAtPoint(int x, int y) const { return hitTest().cellAt(x, y); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cell_grid.h"
+#include "grid_boxes.h"
 #include "grid_caret.h"
 #include "grid_scrolling.h"
 
@@ -33,7 +34,7 @@ void TCellGrid::SnapScrollY() { scrollY_ = scrolling::snappedToRow(scrollY_, def
 void TCellGrid::EnsureCellVisible(int col, int row) {
   if (row == -1 || col < 0 || col >= ColCount()) return;
   const scrolling::TScrollTarget to = scrolling::toShowCell(
-      {geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_}, clientRect(), ColumnLeft(col), (*columns_)[col].Width(),
+      view(), clientRect(), ColumnLeft(col), (*columns_)[col].Width(),
       row, showFooter_);
   if (to.moveY && !to.moveX) {
     SetScrollY(to.y);
@@ -67,9 +68,7 @@ void TCellGrid::SetSelection(const TGridRect& block, bool force) {
   const TGridRect old = sel_.block;
   sel_.block = block;
   const TGridRect u = old.United(block);
-  const fw::Rect a = CellRect(u.Left, u.Top);
-  const fw::Rect b = CellRect(u.Right, u.Bottom);
-  const fw::Rect r = CellRectToClient({a.left, a.top, b.right, b.bottom});
+  const fw::Rect r = blockClientBox(view(), *columns_, u);
   invalidateRect({r.left - 3, r.top - 3, r.right + 3, r.bottom + 3});
   if (gutterKind_ == gkPointer) InvalidateGutter();
   if (block.Left == block.Right && block.Top == block.Bottom) {
