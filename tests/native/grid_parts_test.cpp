@@ -7,6 +7,7 @@
 #include "cell_grid_clipboard.h"
 #include "grid_fixtures.h"
 #include "grid_hit_test.h"
+#include "grid_painter.h"
 #include "grid_scrolling.h"
 #include "grid_selection.h"
 
@@ -16,6 +17,9 @@ using gridtest::GridTest;
 using grid::TGridCoord;
 using grid::TGridGeometry;
 using grid::TGridHitTest;
+using gridtest::hex;
+using gridtest::kBlack;
+using gridtest::kWhite;
 
 // Columns of 30, 50 (hidden) and 40 pixels after a 20-pixel gutter, under an 18-pixel header;
 // three rows of 18, scrolled 10 pixels right and one row down: content x is client x - 10,
@@ -192,6 +196,67 @@ TEST(GridSelection, FitsOnlyInsideAndClampsToTheCurrentCellAlone) {
     EXPECT_EQ(std::tie(clamped.endCol, clamped.endRow), std::tie(c.col, c.row));
     EXPECT_TRUE(clamped.fits(c.cols, c.rows));
   }
+}
+
+// The painter over a view of a grid's parts, with the selection, the fill handle's corner and
+// the fill range given here rather than reached through a drag.
+grid::TGridPaintView paintViewOf(const grid::TCellGrid& g, const grid::TGridSelection& sel, grid::TFillHandleCorner corner,
+                                 grid::TGridRect fillRange) {
+  const fw::Size client = g.clientSize();
+  return {{g.Geometry(), g.ScrollX(), g.ScrollY(), g.DefRowHeight(), g.RowCount()},
+          g.Columns(), g.HeaderCells(), sel, fw::Rect{0, 0, client.width, client.height},
+          g.Color(), g.AlternateColor(), g.GridColor(), g.SelectionColor(),
+          g.HeaderColor(), g.HeaderLightColor(), g.HeaderDarkColor(),
+          g.HeaderFont(), g.FooterFont(), g.GutterFont(), g.GutterKind(), g.GutterWidth(), g.GutterStrings(),
+          g.Flat(), g.ShowGrid(), g.ShowFooter(), /*enabled=*/true, /*focused=*/true, g.dpi(),
+          corner, fillRange, {}};
+}
+
+TEST_F(GridTest, ThePainterPutsTheFillHandleAtItsCornerAndDotsTheFillRange) {
+  g.setBounds(fw::Rect::fromSize(0, 0, 304, 204));
+  g.setColCount(3);
+  g.setRowCount(6);
+  // Cell (1, 1) in client coordinates: (99, 35, 180, 54); rows 2 and 3 below it: (99, 53, 180, 90).
+  grid::TGridSelection sel;
+  sel.col = sel.row = sel.endCol = sel.endRow = 1;
+  sel.block = {1, 1, 1, 1};
+  using grid::TFillHandleCorner;
+  const struct {
+    const char* what;
+    TFillHandleCorner corner;
+    grid::TGridRect fillRange;
+    fw::Rect handle;
+  } cases[] = {
+      {"bottom right, no fill", TFillHandleCorner::BottomRight, {-1, -1, -1, -1}, {177, 51, 183, 57}},
+      {"top right, filling down", TFillHandleCorner::TopRight, {1, 2, 1, 3}, {177, 37, 183, 43}},
+      {"bottom left, filling down", TFillHandleCorner::BottomLeft, {1, 2, 1, 3}, {101, 51, 107, 57}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const grid::TGridPaintView view = paintViewOf(g, sel, c.corner, c.fillRange);
+    fw::RasterCanvas canvas(view.client.right, view.client.bottom, fw::rgb(1, 2, 3));
+    const std::optional<fw::Rect> handle = grid::TGridPainter(view).paint(canvas);
+    ASSERT_TRUE(handle.has_value());
+    EXPECT_EQ(*handle, c.handle);
+    EXPECT_EQ(hex(canvas.pixel(c.handle.left, c.handle.top)), hex(kWhite)) << "the handle's border";
+    EXPECT_EQ(hex(canvas.pixel(c.handle.left + 3, c.handle.top + 3)), hex(kBlack)) << "the handle's inside";
+    // The fill range's left line lies on the grid line at x 99, below the frame: dotted in
+    // black with a fill, the grid's own line without.
+    int black = 0;
+    for (int y = 60; y < 88; ++y) black += canvas.pixel(99, y) == kBlack ? 1 : 0;
+    if (c.fillRange.Left == -1) {
+      EXPECT_EQ(black, 0);
+    } else {
+      EXPECT_GT(black, 28 / 3);
+      EXPECT_LT(black, 28 * 2 / 3 + 1);
+    }
+  }
+
+  // A disabled grid draws no selection, so no handle is reported.
+  grid::TGridPaintView disabled = paintViewOf(g, sel, TFillHandleCorner::BottomRight, {-1, -1, -1, -1});
+  disabled.enabled = false;
+  fw::RasterCanvas canvas(disabled.client.right, disabled.client.bottom);
+  EXPECT_FALSE(grid::TGridPainter(disabled).paint(canvas).has_value());
 }
 
 }  // namespace
