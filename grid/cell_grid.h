@@ -340,7 +340,8 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   void keyWithShift(int key);
   void keyPlain(int key);
   void commitAndAdvance();
-  void moveInsideSelection(bool forward);
+  // Enter's walk: the next cell of the block becomes current, the block stays.
+  void walkInsideSelection(bool forward);
   void addRowBelow();
   void removeEmptyLastRowOrMoveUp();
   void typeCharacter(char ch);

@@ -5,6 +5,7 @@
 #include "cell_grid.h"
 #include "grid_boxes.h"
 #include "grid_caret.h"
+#include "grid_navigation.h"
 #include "grid_scrolling.h"
 
 namespace grid {
@@ -100,31 +101,10 @@ void TCellGrid::ExtendSelection() {
 // ---------------------------------------------------------------------------------------------
 // Visible columns
 
-int TCellGrid::FirstVisibleColumn() const {
-  for (int c = 0; c < ColCount(); ++c)
-    if ((*columns_)[c].Visible()) return c;
-  return -1;
-}
-
-int TCellGrid::LastVisibleColumn() const {
-  for (int c = ColCount() - 1; c >= 0; --c)
-    if ((*columns_)[c].Visible()) return c;
-  return -1;
-}
-
-int TCellGrid::NextVisibleColumn(int c) const {
-  if (c >= ColCount() - 1) return c;
-  for (int i = std::max(c + 1, 0); i < ColCount(); ++i)
-    if ((*columns_)[i].Visible()) return i;
-  return c;
-}
-
-int TCellGrid::PreviousVisibleColumn(int c) const {
-  if (c <= 0) return c;
-  for (int i = std::min(c - 1, ColCount() - 1); i >= 0; --i)
-    if ((*columns_)[i].Visible()) return i;
-  return c;
-}
+int TCellGrid::FirstVisibleColumn() const { return firstVisibleColumn(*columns_); }
+int TCellGrid::LastVisibleColumn() const { return lastVisibleColumn(*columns_); }
+int TCellGrid::NextVisibleColumn(int c) const { return nextVisibleColumn(*columns_, c); }
+int TCellGrid::PreviousVisibleColumn(int c) const { return previousVisibleColumn(*columns_, c); }
 
 // ---------------------------------------------------------------------------------------------
 // Scroll bars and the wheel

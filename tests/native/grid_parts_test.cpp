@@ -7,6 +7,7 @@
 #include "cell_grid_clipboard.h"
 #include "grid_fixtures.h"
 #include "grid_hit_test.h"
+#include "grid_navigation.h"
 #include "grid_painter.h"
 #include "grid_scrolling.h"
 #include "grid_selection.h"
@@ -257,6 +258,89 @@ TEST_F(GridTest, ThePainterPutsTheFillHandleAtItsCornerAndDotsTheFillRange) {
   disabled.enabled = false;
   fw::RasterCanvas canvas(disabled.client.right, disabled.client.bottom);
   EXPECT_FALSE(grid::TGridPainter(disabled).paint(canvas).has_value());
+}
+
+// Keys over four columns, the second hidden, and five rows; the current cell (2, 3), the far
+// corner (2, 4).
+TEST_F(GridTest, KeysStepOverHiddenColumnsAndStopAtTheEdges) {
+  g.setColCount(4);
+  g.setRowCount(5);
+  g.Columns()[1].setVisible(false);
+  grid::TGridSelection sel;
+  sel.col = 2;
+  sel.row = 3;
+  sel.block = {2, 3, 2, 4};
+  sel.endCol = 2;
+  sel.endRow = 4;
+  const grid::TKeyField field{g.Columns(), g.RowCount()};
+  namespace vk = grid::vk;
+  const struct {
+    int key;
+    bool ctrl;
+    std::optional<TGridCoord> to;
+  } moves[] = {
+      {vk::Left, false, TGridCoord{0, 3}},  {vk::Right, false, TGridCoord{3, 3}}, {vk::Up, false, TGridCoord{2, 2}},
+      {vk::Down, false, TGridCoord{2, 4}},  {vk::Home, false, TGridCoord{0, 3}},  {vk::End, false, TGridCoord{3, 3}},
+      {vk::Prior, false, TGridCoord{2, 0}}, {vk::Next, false, TGridCoord{2, 4}},  {vk::Home, true, TGridCoord{0, 0}},
+      {vk::End, true, TGridCoord{3, 4}},    {vk::Left, true, std::nullopt},       {vk::Return, false, std::nullopt},
+  };
+  for (const auto& m : moves) EXPECT_EQ(grid::keyTarget(field, sel, m.key, m.ctrl), m.to) << m.key << " ctrl " << m.ctrl;
+  EXPECT_EQ(grid::cornerTarget(field, sel, vk::Left), (TGridCoord{0, 4}));
+  EXPECT_EQ(grid::cornerTarget(field, sel, vk::Down), (TGridCoord{2, 4})) << "held at the last row";
+
+  // At the edges the arrows stay; with every column hidden an arrow stays too, and Home and
+  // End name no column.
+  sel.col = 3;
+  sel.row = 0;
+  EXPECT_EQ(grid::keyTarget(field, sel, vk::Right, false), (TGridCoord{3, 0}));
+  EXPECT_EQ(grid::keyTarget(field, sel, vk::Up, false), (TGridCoord{3, 0}));
+  for (int c = 0; c < 4; ++c) g.Columns()[c].setVisible(false);
+  EXPECT_EQ(grid::keyTarget(field, sel, vk::Left, false), (TGridCoord{3, 0}));
+  EXPECT_EQ(grid::keyTarget(field, sel, vk::End, true), (TGridCoord{-1, 4}));
+}
+
+TEST(GridEnter, WalksTheBlockColumnByColumnAndFillsToItsEnd) {
+  grid::TGridSelection sel;
+  sel.block = {1, 1, 2, 2};
+  const struct {
+    TGridCoord at;
+    TGridCoord forward, backward;
+  } walks[] = {
+      {{1, 1}, {1, 2}, {2, 2}},
+      {{1, 2}, {2, 1}, {1, 1}},
+      {{2, 1}, {2, 2}, {1, 2}},
+      {{2, 2}, {1, 1}, {2, 1}},
+  };
+  for (const auto& w : walks) {
+    sel.col = w.at.Col;
+    sel.row = w.at.Row;
+    EXPECT_EQ(grid::stepInsideBlock(sel, true), w.forward) << w.at.Col << "," << w.at.Row;
+    EXPECT_EQ(grid::stepInsideBlock(sel, false), w.backward) << w.at.Col << "," << w.at.Row;
+  }
+
+  grid::TGridSelection one;
+  one.block = {1, 1, 1, 1};
+  using grid::TEnterStep;
+  const struct {
+    const char* text;
+    bool down, right;
+    const grid::TGridSelection& sel;
+    TEnterStep::Kind kind;
+    int last;
+  } steps[] = {
+      {"a*", true, true, one, TEnterStep::FillDown, 9},    // to the last row
+      {"a*", true, true, sel, TEnterStep::FillDown, 2},    // to the block's bottom
+      {"a>", true, true, one, TEnterStep::FillRight, 4},   // to the last column
+      {"a>", false, true, sel, TEnterStep::FillRight, 2},  // to the block's right
+      {"a*", false, true, one, TEnterStep::MoveDown, -1},  // no fill asked for
+      {"a>", true, false, sel, TEnterStep::WalkBlock, -1},
+      {"", true, true, one, TEnterStep::MoveDown, -1},
+  };
+  for (const auto& s : steps) {
+    const TEnterStep step = grid::enterStep(s.text, s.down, s.right, s.sel, 5, 10);
+    EXPECT_EQ(step.kind, s.kind) << s.text << " down " << s.down << " right " << s.right;
+    EXPECT_EQ(step.last, s.last) << s.text;
+  }
 }
 
 }  // namespace
