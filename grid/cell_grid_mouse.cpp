@@ -4,50 +4,11 @@
 // from the zone under the pointer; the mode and its cursor stay while the left button is held,
 // so one drag keeps one meaning from start to end.
 #include <algorithm>
-#include <vector>
 
 #include "cell_grid.h"
+#include "grid_drag.h"
 
 namespace grid {
-namespace {
-
-// The visible columns from `first` to `last`, in index order.
-std::vector<int> visibleColumnsBetween(const TCellGrid& g, int first, int last) {
-  std::vector<int> list;
-  for (int c = std::max(0, first); c <= last && c < g.ColCount(); ++c)
-    if (g.Columns()[c].Visible()) list.push_back(c);
-  return list;
-}
-
-// Steps `v` up by whole periods until it reaches `floor`.
-int raiseByPeriods(int v, int floor, int period) {
-  if (v >= floor) return v;
-  return v + (floor - v + period - 1) / period * period;
-}
-
-// Repeats `block` over the whole selection in every direction, aligned to the block's own
-// place. Positions count visible columns only, so a hidden column neither takes nor gives
-// text; the block's width is that of its visible columns.
-void repeatBlock(TCellGrid& g, const TGridRect& block) {
-  const TGridRect s = g.Selection();
-  // The drag grows the selection around the block; anything else moved it meanwhile.
-  if (!s.Contains(block.Left, block.Top) || !s.Contains(block.Right, block.Bottom)) return;
-  const std::vector<int> list = visibleColumnsBetween(g, s.Left, s.Right);
-  const std::vector<int> own = visibleColumnsBetween(g, block.Left, block.Right);
-  if (own.empty()) return;
-  const int o = static_cast<int>(std::find(list.begin(), list.end(), own.front()) - list.begin());
-  const int pw = static_cast<int>(own.size());
-  const int ph = block.Bottom - block.Top + 1;
-  for (int p = 0; p < static_cast<int>(list.size()); ++p) {
-    const int from = list[static_cast<size_t>(o + (raiseByPeriods(p, o, pw) - o) % pw)];
-    for (int r = s.Top; r <= s.Bottom; ++r) {
-      const int fromRow = block.Top + (raiseByPeriods(r, block.Top, ph) - block.Top) % ph;
-      g.EditCellText(list[static_cast<size_t>(p)], r, true, g.RawCellText(from, fromRow));
-    }
-  }
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Hit tests
@@ -267,7 +228,7 @@ void TCellGrid::sizeColumnTo(int x) {
   const int c = sizingColumn_;
   if (c < 0 || c >= ColCount()) return;
   const int least = px(5);  // the narrowest a column is sized to
-  const int w = std::max(least, x + scrollX_ - sizingColumnLeft_ - geometry_.gutterExtent);
+  const int w = draggedWidth(view(), sizingColumnLeft_, x, least);
   TCellColumn& column = (*columns_)[c];
   if (!fitToWidth_) {
     column.storeWidth(w);
@@ -278,11 +239,10 @@ void TCellGrid::sizeColumnTo(int x) {
     if (n == c) return;
     TCellColumn& neighbour = (*columns_)[n];
     const int others = TotalColumnWidth() - column.Width() - neighbour.Width();
-    const int room = clientSize().width - geometry_.gutterExtent - others;
-    if (room <= 2 * least) return;  // no room for two of the narrowest columns
-    const int kept = std::min(w, room - least);
-    column.storeWidth(kept);
-    neighbour.storeWidth(room - kept);
+    const auto widths = sharedWidths(w, clientSize().width - geometry_.gutterExtent - others, least);
+    if (!widths) return;
+    column.storeWidth(widths->first);
+    neighbour.storeWidth(widths->second);
     neighbour.setDesignWidth(fw::kNoDesign);
   }
   column.setDesignWidth(fw::kNoDesign);  // sized by the user: it keeps its proportion
@@ -306,7 +266,8 @@ void TCellGrid::completeFill() {
   }
   BlockEdit edit(*this);
   typedText_.clear();
-  repeatBlock(*this, block);
+  for (const TFillCopy& copy : fillCopies(*columns_, sel_.block, block))
+    EditCellText(copy.to.Col, copy.to.Row, true, rawText(copy.from.Col, copy.from.Row));
 }
 
 }  // namespace grid

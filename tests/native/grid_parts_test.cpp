@@ -6,6 +6,7 @@
 
 #include "cell_grid_clipboard.h"
 #include "grid_fixtures.h"
+#include "grid_drag.h"
 #include "grid_hit_test.h"
 #include "grid_navigation.h"
 #include "grid_painter.h"
@@ -341,6 +342,53 @@ TEST(GridEnter, WalksTheBlockColumnByColumnAndFillsToItsEnd) {
     EXPECT_EQ(step.kind, s.kind) << s.text << " down " << s.down << " right " << s.right;
     EXPECT_EQ(step.last, s.last) << s.text;
   }
+}
+
+// A fill repeats its block aligned to the block's place, left and up as well as right and down;
+// the hidden column 2 neither takes nor gives text.
+TEST_F(GridTest, AFillRepeatsItsBlockAlignedAndStepsOverHiddenColumns) {
+  g.setColCount(5);
+  g.setRowCount(6);
+  g.Columns()[2].setVisible(false);
+  using Copies = std::vector<std::tuple<int, int, int, int>>;  // to col, row; from col, row
+  auto copies = [&](const grid::TGridRect& selection, const grid::TGridRect& block) {
+    Copies list;
+    for (const grid::TFillCopy& c : grid::fillCopies(g.Columns(), selection, block))
+      list.emplace_back(c.to.Col, c.to.Row, c.from.Col, c.from.Row);
+    return list;
+  };
+  // Columns 1 and 3 (2 between them hidden) repeated over columns 0 to 4 of rows 1 to 2.
+  EXPECT_EQ(copies({0, 1, 4, 2}, {1, 2, 3, 2}), (Copies{{0, 1, 3, 2},
+                                                        {0, 2, 3, 2},
+                                                        {1, 1, 1, 2},
+                                                        {1, 2, 1, 2},
+                                                        {3, 1, 3, 2},
+                                                        {3, 2, 3, 2},
+                                                        {4, 1, 1, 2},
+                                                        {4, 2, 1, 2}}));
+  // Two rows repeated over five, aligned to the block's top.
+  EXPECT_EQ(copies({0, 0, 0, 4}, {0, 1, 0, 2}),
+            (Copies{{0, 0, 0, 2}, {0, 1, 0, 1}, {0, 2, 0, 2}, {0, 3, 0, 1}, {0, 4, 0, 2}}));
+  EXPECT_TRUE(copies({0, 0, 1, 1}, {1, 1, 3, 1}).empty()) << "a selection that no longer holds the block";
+  EXPECT_TRUE(copies({2, 0, 2, 4}, {2, 0, 2, 0}).empty()) << "a block of hidden columns only";
+}
+
+TEST(GridDrag, ASizedColumnKeepsTheNarrowestWidthAndSharesItsRoomWhenFitted) {
+  grid::TGridGeometry geo;
+  geo.gutterExtent = 20;
+  const grid::TGridView view{geo, 30, 0, 18, 5};
+  EXPECT_EQ(grid::draggedWidth(view, 100, 150, 6), 60) << "content x 160 less the left edge";
+  EXPECT_EQ(grid::draggedWidth(view, 100, 90, 6), 6) << "dragged past the left edge";
+  const struct {
+    int wanted, room;
+    std::optional<std::pair<int, int>> widths;
+  } cases[] = {
+      {50, 200, std::pair{50, 150}},
+      {198, 200, std::pair{194, 6}},  // the neighbour keeps the narrowest width
+      {50, 12, std::nullopt},         // no room for two of the narrowest
+      {50, 13, std::pair{7, 6}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(grid::sharedWidths(c.wanted, c.room, 6), c.widths) << c.wanted << " in " << c.room;
 }
 
 }  // namespace
