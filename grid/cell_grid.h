@@ -11,7 +11,9 @@
 
 #include "cell_grid_columns.h"
 #include "cell_insets.h"
+#include "grid_drag.h"
 #include "grid_hit_test.h"
+#include "grid_scrolling.h"
 #include "grid_selection.h"
 #include "cell_grid_types.h"
 #include "fw/canvas.h"
@@ -23,6 +25,17 @@ namespace grid {
 
 struct TGridPaintView;
 struct TGridPaintHooks;
+
+// The layout's values in design pixels (fw::kNoDesign: none), which a change of density
+// scales; the defaults are design values.
+struct TGridDesignValues {
+  int rowHeight = 18;
+  int colWidth = 80;
+  int gutterWidth = 20;
+  int headerFontHeight = 13;
+  int footerFontHeight = 13;
+  int gutterFontHeight = 13;
+};
 
 class TCellGrid : public fw::CustomControl, private TColumnsOwner {
  public:
@@ -169,9 +182,9 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   static TMouseMode ModeOfZone(THitZone zone);
   static int CursorOfMode(TMouseMode mode);
   static int CursorOfZone(THitZone zone) { return CursorOfMode(ModeOfZone(zone)); }
-  int SizingColumn() const { return sizingColumn_; }
-  int SizingColumnLeft() const { return sizingColumnLeft_; }
-  int LastDragIndex() const { return lastDragIndex_; }
+  int SizingColumn() const { return drag_.sizingColumn; }
+  int SizingColumnLeft() const { return drag_.sizingColumnLeft; }
+  int LastDragIndex() const { return drag_.lastIndex; }
 
   // --- Geometry, in content coordinates unless said otherwise.
   int ColumnLeft(int i) const;
@@ -201,10 +214,10 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   // Batch, scrolling, fill and typing state.
   bool BatchLock() const { return batchLock_; }
   int ToggledColumn() const { return toggledColumn_; }
-  int ScrollX() const { return scrollX_; }
-  int ScrollY() const { return scrollY_; }
-  const fw::Rect& FillHandleRect() const { return fillHandleRect_; }
-  const TGridRect& FillRange() const { return fillRange_; }
+  int ScrollX() const { return scroll_.x; }
+  int ScrollY() const { return scroll_.y; }
+  const fw::Rect& FillHandleRect() const { return drag_.fillHandle; }
+  const TGridRect& FillRange() const { return drag_.fillRange; }
   const std::string& TypedText() const { return typedText_; }
   bool EditorActive() const;
   TCellInplace& Inplace() const { return *inplace_; }
@@ -372,13 +385,7 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   int defRowHeight_ = 18;
   int askedRowHeight_ = 18;  // DefRowHeight as set, before the fonts' minimum
   int defColWidth_ = 80;
-  // The layout's values in design pixels (fw::kNoDesign: none); the defaults are design values.
-  int designRowHeight_ = 18;
-  int designColWidth_ = 80;
-  int designGutterWidth_ = 20;
-  int designHeaderFontHeight_ = 13;
-  int designFooterFontHeight_ = 13;
-  int designGutterFontHeight_ = 13;
+  TGridDesignValues design_;
   bool flat_ = true;
   fw::Color alternateColor_ = fw::clWindow;
   fw::Color gridColor_ = fw::clBtnFace;
@@ -404,20 +411,13 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   bool batchLock_ = false;
   int toggledColumn_ = -1;
   TGridGeometry geometry_;
-  int scrollX_ = 0;
-  int scrollY_ = 0;
-  fw::Rect fillHandleRect_{-1, -1, -1, -1};
-  TGridRect fillRange_{-1, -1, -1, -1};
-  TFillHandleCorner fillHandleCorner_ = TFillHandleCorner::BottomRight;
+  TScrollOffsets scroll_;
   std::vector<THeaderInfo> headerCells_;
   std::string typedText_;
   std::unique_ptr<TCellInplace> inplace_;
   std::unique_ptr<TCellGridAccessible> accessible_;
   bool loadingLayout_ = false;
-  int sizingColumn_ = -1;
-  int sizingColumnLeft_ = -1;
-  int lastDragIndex_ = -1;
-  TMouseMode mouseMode_ = TMouseMode::SelectCells;
+  TDragState drag_;
 };
 
 // The one-line editor the grid lays over a cell to edit part of its text. Each grid has one,

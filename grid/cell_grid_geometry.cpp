@@ -31,7 +31,7 @@ int TCellGrid::ColumnLeft(int i) const { return columnLeft(geometry_, i); }
 
 int TCellGrid::TotalColumnWidth() const { return ColumnLeft(ColCount()); }
 
-TGridView TCellGrid::view() const { return {geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_}; }
+TGridView TCellGrid::view() const { return {geometry_, scroll_.x, scroll_.y, defRowHeight_, rowCount_}; }
 
 fw::Rect TCellGrid::CellRect(int col, int row) const { return cellBox(view(), *columns_, col, row); }
 
@@ -152,8 +152,8 @@ void TCellGrid::Recalculate() {
     fitColumns(availW);
     measureColumns(*columns_, geometry_);
   }
-  if (geo.columnsWidth < availW) scrollX_ = 0;
-  if (geo.rowsHeight < availH) scrollY_ = 0;
+  if (geo.columnsWidth < availW) scroll_.x = 0;
+  if (geo.rowsHeight < availH) scroll_.y = 0;
 
   // Showing or hiding a bar resizes the client area, which lays the grid out again at once;
   // what follows works from the size as it is now and from the results of that layout.
@@ -166,10 +166,10 @@ void TCellGrid::Recalculate() {
   geo.maxScrollY = (geo.maxScrollY / h + (geo.maxScrollY % h > 0 ? 1 : 0)) * h;
   if (showFooter_)
     geo.footerTop = vertical ? (client.height / h - 1) * h - 1 : (headerLine_ + rowCount_) * h - 1;
-  scrollX_ = std::max(0, std::min(scrollX_, geo.maxScrollX));
-  scrollY_ = std::max(0, std::min(scrollY_, geo.maxScrollY));
-  peer().setScrollRange(fw::ScrollBar::Horizontal, geo.maxScrollX, scrollX_);
-  peer().setScrollRange(fw::ScrollBar::Vertical, geo.maxScrollY, scrollY_);
+  scroll_.x = std::max(0, std::min(scroll_.x, geo.maxScrollX));
+  scroll_.y = std::max(0, std::min(scroll_.y, geo.maxScrollY));
+  peer().setScrollRange(fw::ScrollBar::Horizontal, geo.maxScrollX, scroll_.x);
+  peer().setScrollRange(fw::ScrollBar::Vertical, geo.maxScrollY, scroll_.y);
 
   client = clientSize();
   geo.contentRight = std::min(client.width, geo.columnsWidth + geo.gutterExtent);

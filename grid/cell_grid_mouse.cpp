@@ -28,11 +28,11 @@ THitZone TCellGrid::ZoneAt(int x, int y) {
   if (!autoColWidth_) {
     const int c = hit.borderColumnAt(x, px(2));
     if (c >= 0) {
-      sizingColumn_ = c;
+      drag_.sizingColumn = c;
       onBorder = (*columns_)[c].CanResize();
     }
   }
-  return hit.zoneAt(x, y, fillHandleRect_.contains({x, y}), onBorder);
+  return hit.zoneAt(x, y, drag_.fillHandle.contains({x, y}), onBorder);
 }
 
 TMouseMode TCellGrid::ModeOfZone(THitZone zone) {
@@ -62,7 +62,7 @@ int TCellGrid::CursorOfMode(TMouseMode mode) {
 }
 
 void TCellGrid::setMouseMode(TMouseMode mode) {
-  mouseMode_ = mode;
+  drag_.mode = mode;
   setCursor(CursorOfMode(mode));
 }
 
@@ -75,14 +75,14 @@ void TCellGrid::handleMouseMove(fw::ShiftState shift, fw::Point at) {
   } else if (!shift.left) {
     setMouseMode(ModeOfZone(ZoneAt(at.x, at.y)));
   } else {
-    dragIn(mouseMode_, at);
+    dragIn(drag_.mode, at);
   }
   fw::CustomControl::handleMouseMove(shift, at);
 }
 
 void TCellGrid::handleMouseDown(fw::MouseButton button, fw::ShiftState shift, fw::Point at) {
   if (enabled_) {
-    pressIn(mouseMode_, button, shift, at);
+    pressIn(drag_.mode, button, shift, at);
     setCapture(true);
     setFocus();
   }
@@ -90,10 +90,10 @@ void TCellGrid::handleMouseDown(fw::MouseButton button, fw::ShiftState shift, fw
 }
 
 void TCellGrid::handleMouseUp(fw::MouseButton button, fw::Point at) {
-  if (mouseMode_ == TMouseMode::Fill) completeFill();
+  if (drag_.mode == TMouseMode::Fill) completeFill();
   setMouseMode(ModeOfZone(ZoneAt(at.x, at.y)));
   setCapture(false);
-  lastDragIndex_ = -1;
+  drag_.lastIndex = -1;
   fw::CustomControl::handleMouseUp(button, at);
 }
 
@@ -124,19 +124,19 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
     }
     case TMouseMode::Fill:
       HideCaretAndEditor();
-      fillRange_ = sel_.block;
+      drag_.fillRange = sel_.block;
       break;
     case TMouseMode::SelectRows: {
       const int r = RowAtY(at.y);
       if (!hasCells() || r == -1) return;
       sel_.row = r;
       sel_.col = 0;
-      lastDragIndex_ = r;
+      drag_.lastIndex = r;
       typedText_.clear();
       EnsureCellVisible(0, r);
       sel_.endCol = ColCount() - 1;
       sel_.endRow = r;
-      fillHandleCorner_ = TFillHandleCorner::BottomLeft;
+      drag_.handleCorner = TFillHandleCorner::BottomLeft;
       SetSelection({0, r, ColCount() - 1, r}, true);
       NotifyColRowChanged();
       if (OnGutterClick) OnGutterClick(*this, r, button, shift);
@@ -147,12 +147,12 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
       if (!hasCells() || c == -1) return;
       sel_.col = c;
       sel_.row = 0;
-      lastDragIndex_ = c;
+      drag_.lastIndex = c;
       typedText_.clear();
       EnsureCellVisible(c, 0);
       sel_.endCol = c;
       sel_.endRow = rowCount_ - 1;
-      fillHandleCorner_ = TFillHandleCorner::TopRight;
+      drag_.handleCorner = TFillHandleCorner::TopRight;
       SetSelection({c, 0, c, rowCount_ - 1}, true);
       NotifyColRowChanged();
       if (OnHeaderClick) OnHeaderClick(*this, c, button, shift);
@@ -170,7 +170,7 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
       break;
     case TMouseMode::SizeColumn:
       HideCaretAndEditor();
-      sizingColumnLeft_ = ColumnLeft(sizingColumn_);
+      drag_.sizingColumnLeft = ColumnLeft(drag_.sizingColumn);
       break;
     case TMouseMode::None: break;
   }
@@ -192,29 +192,29 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
     }
     case TMouseMode::Fill: {
       // Only a fill that a press started: a drag that came in from outside has no block.
-      if (!hasCells() || fillRange_.Left == -1) return;
+      if (!hasCells() || drag_.fillRange.Left == -1) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
       sel_.endCol = cell.Col;
       sel_.endRow = cell.Row;
-      SetSelection(fillRange_.United({cell.Col, cell.Row, cell.Col, cell.Row}), false);
+      SetSelection(drag_.fillRange.United({cell.Col, cell.Row, cell.Col, cell.Row}), false);
       EnsureCellVisible(cell.Col, cell.Row);
       break;
     }
     case TMouseMode::SelectRows: {
       const int r = RowAtY(at.y);
-      if (!hasCells() || r == -1 || r == lastDragIndex_) return;
-      lastDragIndex_ = r;
+      if (!hasCells() || r == -1 || r == drag_.lastIndex) return;
+      drag_.lastIndex = r;
       sel_.endRow = r;
-      fillHandleCorner_ = TFillHandleCorner::BottomLeft;
+      drag_.handleCorner = TFillHandleCorner::BottomLeft;
       SetSelection({0, std::min(r, sel_.row), ColCount() - 1, std::max(r, sel_.row)}, true);
       break;
     }
     case TMouseMode::SelectColumns: {
       const int c = ColumnAtX(at.x);
-      if (!hasCells() || c == -1 || c == lastDragIndex_) return;
-      lastDragIndex_ = c;
+      if (!hasCells() || c == -1 || c == drag_.lastIndex) return;
+      drag_.lastIndex = c;
       sel_.endCol = c;
-      fillHandleCorner_ = TFillHandleCorner::TopRight;
+      drag_.handleCorner = TFillHandleCorner::TopRight;
       SetSelection({std::min(c, sel_.col), 0, std::max(c, sel_.col), rowCount_ - 1}, true);
       break;
     }
@@ -225,10 +225,10 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
 }
 
 void TCellGrid::sizeColumnTo(int x) {
-  const int c = sizingColumn_;
+  const int c = drag_.sizingColumn;
   if (c < 0 || c >= ColCount()) return;
   const int least = px(5);  // the narrowest a column is sized to
-  const int w = draggedWidth(view(), sizingColumnLeft_, x, least);
+  const int w = draggedWidth(view(), drag_.sizingColumnLeft, x, least);
   TCellColumn& column = (*columns_)[c];
   if (!fitToWidth_) {
     column.storeWidth(w);
@@ -257,9 +257,9 @@ void TCellGrid::sizeColumnTo(int x) {
 void TCellGrid::completeFill() {
   // A release without the press that starts a fill (the pointer came in with the button held)
   // has no block to repeat; writing then would empty the selected cells.
-  if (fillRange_.Left == -1) return;
-  const TGridRect block = fillRange_;
-  fillRange_ = {-1, -1, -1, -1};
+  if (drag_.fillRange.Left == -1) return;
+  const TGridRect block = drag_.fillRange;
+  drag_.fillRange = {-1, -1, -1, -1};
   if (readOnly_) {
     InvalidateCellArea();  // the dotted frame of the fill goes
     return;

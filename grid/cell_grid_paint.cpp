@@ -34,7 +34,7 @@ void TCellGrid::InvalidateRightOf(int x) {
 
 void TCellGrid::InvalidateColumn(int i) {
   if (i < 0 || i >= ColCount()) return;
-  const int left = ColumnLeft(i) + geometry_.gutterExtent - scrollX_;
+  const int left = ColumnLeft(i) + geometry_.gutterExtent - scroll_.x;
   invalidateRect({left - 3, 0, left + (*columns_)[i].Width() + 3, clientRect().bottom});
 }
 
@@ -45,7 +45,7 @@ TGridPaintView TCellGrid::paintView() const {
   return {view(), *columns_, headerCells_, sel_, clientRect(), Color(), alternateColor_, gridColor_, selectionColor_,
           headerColor_, headerLightColor_, headerDarkColor_, headerFont_, footerFont_, gutterFont_, gutterKind_,
           gutterWidth_, gutterStrings_, flat_, showGrid_, showFooter_, enabled_, focused(), dpi(),
-          fillHandleCorner_, fillRange_, {}};
+          drag_.handleCorner, drag_.fillRange, {}};
 }
 
 TGridPaintHooks TCellGrid::paintHooks() {
@@ -75,9 +75,9 @@ void TCellGrid::paint(fw::Canvas& canvas) {
   TGridPaintView v = paintView();
   v.hooks = paintHooks();
   if (const std::optional<fw::Rect> handle = TGridPainter(v).paint(canvas)) {
-    fillHandleRect_ = *handle;
+    drag_.fillHandle = *handle;
     // The mouse moves the handle for one drawing only.
-    fillHandleCorner_ = TFillHandleCorner::BottomRight;
+    drag_.handleCorner = TFillHandleCorner::BottomRight;
   }
 }
 

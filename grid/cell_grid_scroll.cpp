@@ -16,21 +16,21 @@ void TCellGrid::ShowScrollBars(bool horizontal, bool vertical) {
 }
 
 void TCellGrid::SetScrollX(int x) {
-  if (x == scrollX_) return;
-  scrollX_ = std::max(0, std::min(x, geometry_.maxScrollX));
-  peer().setScrollPosition(fw::ScrollBar::Horizontal, scrollX_);
+  if (x == scroll_.x) return;
+  scroll_.x = std::max(0, std::min(x, geometry_.maxScrollX));
+  peer().setScrollPosition(fw::ScrollBar::Horizontal, scroll_.x);
   InvalidateRightOf(geometry_.gutterExtent);
 }
 
 void TCellGrid::SetScrollY(int y) {
-  if (y == scrollY_) return;
-  scrollY_ = std::max(0, std::min(y, geometry_.maxScrollY));
+  if (y == scroll_.y) return;
+  scroll_.y = std::max(0, std::min(y, geometry_.maxScrollY));
   SnapScrollY();
-  peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
+  peer().setScrollPosition(fw::ScrollBar::Vertical, scroll_.y);
   InvalidateBelow(geometry_.headerHeight);
 }
 
-void TCellGrid::SnapScrollY() { scrollY_ = scrolling::snappedToRow(scrollY_, defRowHeight_); }
+void TCellGrid::SnapScrollY() { scroll_.y = scrolling::snappedToRow(scroll_.y, defRowHeight_); }
 
 void TCellGrid::EnsureCellVisible(int col, int row) {
   if (row == -1 || col < 0 || col >= ColCount()) return;
@@ -42,10 +42,10 @@ void TCellGrid::EnsureCellVisible(int col, int row) {
   } else if (to.moveX && !to.moveY) {
     SetScrollX(to.x);
   } else if (to.moveX && to.moveY) {
-    scrollX_ = to.x;
-    scrollY_ = to.y;
-    peer().setScrollPosition(fw::ScrollBar::Horizontal, scrollX_);
-    peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
+    scroll_.x = to.x;
+    scroll_.y = to.y;
+    peer().setScrollPosition(fw::ScrollBar::Horizontal, scroll_.x);
+    peer().setScrollPosition(fw::ScrollBar::Vertical, scroll_.y);
     invalidate();
   }
 }
@@ -112,7 +112,7 @@ int TCellGrid::PreviousVisibleColumn(int c) const { return previousVisibleColumn
 void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
   HideCaretAndEditor();
   const bool vertical = bar == fw::ScrollBar::Vertical;
-  int& offset = vertical ? scrollY_ : scrollX_;
+  int& offset = vertical ? scroll_.y : scroll_.x;
   const int old = offset;
   // The backend hands over the bar's full 32-bit tracking position, not the message's 16-bit
   // field, so a grid taller than 32767 pixels reaches every position by the thumb.
@@ -131,10 +131,10 @@ void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
 bool TCellGrid::handleMouseWheel(int delta, fw::ShiftState, fw::Point) {
   // Whole pixels, not snapped to rows: the next scroll-bar step snaps again. The caret and the
   // editor stay, and the message goes no further.
-  const int next = scrolling::afterWheel(scrollY_, delta, geometry_.maxScrollY);
-  if (next != scrollY_) {
-    scrollY_ = next;
-    peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
+  const int next = scrolling::afterWheel(scroll_.y, delta, geometry_.maxScrollY);
+  if (next != scroll_.y) {
+    scroll_.y = next;
+    peer().setScrollPosition(fw::ScrollBar::Vertical, scroll_.y);
     invalidate();
   }
   return true;

@@ -12,6 +12,18 @@
 
 namespace grid {
 
+// What the mouse keeps from a press through the drag to the release, and between drawings of
+// the fill handle.
+struct TDragState {
+  TMouseMode mode = TMouseMode::SelectCells;  // chosen by the zone under a free pointer
+  int sizingColumn = -1;                      // the column whose border the pointer is on
+  int sizingColumnLeft = -1;                  // its left edge (content x) when the drag began
+  int lastIndex = -1;                         // the row or column a row or column drag last reached
+  TGridRect fillRange{-1, -1, -1, -1};        // the block a fill drag repeats; Left -1: none
+  fw::Rect fillHandle{-1, -1, -1, -1};        // where the fill handle was drawn last
+  TFillHandleCorner handleCorner = TFillHandleCorner::BottomRight;  // where it is drawn next
+};
+
 // The width of a column whose right border is dragged to client x: from its left edge (content
 // x) to the pointer, never below `least`.
 int draggedWidth(const TGridView& view, int columnLeft, int x, int least);
