@@ -23,14 +23,14 @@ TCellGrid::TCellGrid(fw::Component* owner, fw::Control* parent)
   fw::Font boxFont = f;
   boxFont.charset = fw::kTurkishCharset;
   headerFont_ = footerFont_ = gutterFont_ = boxFont;
-  askedRowHeight_ = defRowHeight_ = fw::scaleToDpi(designRowHeight_, dpi);
-  defColWidth_ = fw::scaleToDpi(designColWidth_, dpi);
-  gutterWidth_ = fw::scaleToDpi(designGutterWidth_, dpi);
+  askedRowHeight_ = defRowHeight_ = fw::scaleToDpi(design_.rowHeight, dpi);
+  defColWidth_ = fw::scaleToDpi(design_.colWidth, dpi);
+  gutterWidth_ = fw::scaleToDpi(design_.gutterWidth, dpi);
   fw::Control::setFont(f);  // the grid's own font, not the parent's
   setDesignFontHeight(fw::Font{}.height);
   setBounds(fw::Rect::fromSize(0, 0, 200, 200));
   setBackground(fw::clWindow);
-  setCursor(CursorOfMode(mouseMode_));
+  setCursor(CursorOfMode(drag_.mode));
   inplace_ = std::make_unique<TCellInplace>(*this);
   // The window exists from here on: start without bars and lay out.
   ShowScrollBars(false, false);
@@ -46,18 +46,7 @@ TCellGrid::~TCellGrid() {
 // ---------------------------------------------------------------------------------------------
 // Cells
 
-namespace {
-const std::string& emptyText() {
-  static const std::string empty;
-  return empty;
-}
-}  // namespace
-
-const std::string& TCellGrid::rawText(int col, int row) const {
-  if (col < 0 || col >= ColCount() || row < 0) return emptyText();
-  const auto& lines = (*columns_)[col].Cells();
-  return static_cast<size_t>(row) < lines.size() ? lines[static_cast<size_t>(row)] : emptyText();
-}
+const std::string& TCellGrid::rawText(int col, int row) const { return columns_->Text(col, row); }
 
 std::string TCellGrid::CellText(int col, int row) const {
   if (col < 0 || row < 0 || col > ColCount() - 1 || row > rowCount_ - 1) throw CellIndexError();
@@ -174,7 +163,7 @@ void TCellGrid::setColCount(int v) {
   columns_->BeginUpdate();
   while (ColCount() > v) columns_->Delete(ColCount() - 1);
   while (ColCount() < v) columns_->Add();
-  scrollX_ = scrollY_ = 0;
+  scroll_.x = scroll_.y = 0;
   sel_.clampTo(ColCount(), rowCount_);
   columns_->EndUpdate();
   NotifyColRowChanged();

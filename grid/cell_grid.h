@@ -11,7 +11,9 @@
 
 #include "cell_grid_columns.h"
 #include "cell_insets.h"
+#include "grid_drag.h"
 #include "grid_hit_test.h"
+#include "grid_scrolling.h"
 #include "grid_selection.h"
 #include "cell_grid_types.h"
 #include "fw/canvas.h"
@@ -20,6 +22,20 @@
 #include "fw/shell.h"
 
 namespace grid {
+
+struct TGridPaintView;
+struct TGridPaintHooks;
+
+// The layout's values in design pixels (fw::kNoDesign: none), which a change of density
+// scales; the defaults are design values.
+struct TGridDesignValues {
+  int rowHeight = 18;
+  int colWidth = 80;
+  int gutterWidth = 20;
+  int headerFontHeight = 13;
+  int footerFontHeight = 13;
+  int gutterFontHeight = 13;
+};
 
 class TCellGrid : public fw::CustomControl, private TColumnsOwner {
  public:
@@ -166,9 +182,9 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   static TMouseMode ModeOfZone(THitZone zone);
   static int CursorOfMode(TMouseMode mode);
   static int CursorOfZone(THitZone zone) { return CursorOfMode(ModeOfZone(zone)); }
-  int SizingColumn() const { return sizingColumn_; }
-  int SizingColumnLeft() const { return sizingColumnLeft_; }
-  int LastDragIndex() const { return lastDragIndex_; }
+  int SizingColumn() const { return drag_.sizingColumn; }
+  int SizingColumnLeft() const { return drag_.sizingColumnLeft; }
+  int LastDragIndex() const { return drag_.lastIndex; }
 
   // --- Geometry, in content coordinates unless said otherwise.
   int ColumnLeft(int i) const;
@@ -198,10 +214,10 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   // Batch, scrolling, fill and typing state.
   bool BatchLock() const { return batchLock_; }
   int ToggledColumn() const { return toggledColumn_; }
-  int ScrollX() const { return scrollX_; }
-  int ScrollY() const { return scrollY_; }
-  const fw::Rect& FillHandleRect() const { return fillHandleRect_; }
-  const TGridRect& FillRange() const { return fillRange_; }
+  int ScrollX() const { return scroll_.x; }
+  int ScrollY() const { return scroll_.y; }
+  const fw::Rect& FillHandleRect() const { return drag_.fillHandle; }
+  const TGridRect& FillRange() const { return drag_.fillRange; }
   const std::string& TypedText() const { return typedText_; }
   bool EditorActive() const;
   TCellInplace& Inplace() const { return *inplace_; }
@@ -287,11 +303,10 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   void raiseCellEvent(unsigned event, int col, int row);
   // The stored text without a copy, for painting; empty beyond the lists.
   const std::string& rawText(int col, int row) const;
+  // The laid-out grid where it is scrolled to now.
+  TGridView view() const;
   TGridHitTest hitTest() const;
   fw::Rect clientRect() const;
-  fw::Rect selectionClientRect() const;
-  // The rows whose cells may meet the band [top, bottom) of client y.
-  std::pair<int, int> rowsBetween(int top, int bottom) const;
   void fitColumns(int availW);
   // A length of the grid's own drawing and handling (the fill handle, the border band, the
   // smallest column) from its design pixels at the grid's density.
@@ -338,7 +353,8 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   void keyWithShift(int key);
   void keyPlain(int key);
   void commitAndAdvance();
-  void moveInsideSelection(bool forward);
+  // Enter's walk: the next cell of the block becomes current, the block stays.
+  void walkInsideSelection(bool forward);
   void addRowBelow();
   void removeEmptyLastRowOrMoveUp();
   void typeCharacter(char ch);
@@ -357,18 +373,9 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   void sizeColumnTo(int x);
   void completeFill();
 
-  void drawCell(fw::Canvas& canvas, int col, int row);
-  void drawSelection(fw::Canvas& canvas);
-  void paintEmptyAreas(fw::Canvas& canvas);
-  void drawGutter(fw::Canvas& canvas);
-  void drawHeader(fw::Canvas& canvas);
-  void drawFooter(fw::Canvas& canvas);
-  void drawHeaderBox(fw::Canvas& canvas, const fw::Rect& r, const std::string& text, const TOnDrawHeaderEvent& handler,
-                     const fw::Font& font);
-  fw::Point drawAlignedText(fw::Canvas& canvas, const std::string& text, const fw::Rect& r, bool typing,
-                            TVertAlign vAlign, THorzAlign hAlign);
-  void drawMultiLineText(fw::Canvas& canvas, const std::string& text, const fw::Rect& r, TVertAlign vAlign,
-                         THorzAlign hAlign);
+  // What the painter reads (grid_painter.h), and the drawing handlers with the grid as sender.
+  TGridPaintView paintView() const;
+  TGridPaintHooks paintHooks();
 
   bool enabled_ = true;
   int rowCount_ = 5;
@@ -378,13 +385,7 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   int defRowHeight_ = 18;
   int askedRowHeight_ = 18;  // DefRowHeight as set, before the fonts' minimum
   int defColWidth_ = 80;
-  // The layout's values in design pixels (fw::kNoDesign: none); the defaults are design values.
-  int designRowHeight_ = 18;
-  int designColWidth_ = 80;
-  int designGutterWidth_ = 20;
-  int designHeaderFontHeight_ = 13;
-  int designFooterFontHeight_ = 13;
-  int designGutterFontHeight_ = 13;
+  TGridDesignValues design_;
   bool flat_ = true;
   fw::Color alternateColor_ = fw::clWindow;
   fw::Color gridColor_ = fw::clBtnFace;
@@ -410,21 +411,13 @@ class TCellGrid : public fw::CustomControl, private TColumnsOwner {
   bool batchLock_ = false;
   int toggledColumn_ = -1;
   TGridGeometry geometry_;
-  fw::Rect updateBox_;  // the client box the paint under way must cover
-  int scrollX_ = 0;
-  int scrollY_ = 0;
-  fw::Rect fillHandleRect_{-1, -1, -1, -1};
-  TGridRect fillRange_{-1, -1, -1, -1};
-  TFillHandleCorner fillHandleCorner_ = TFillHandleCorner::BottomRight;
+  TScrollOffsets scroll_;
   std::vector<THeaderInfo> headerCells_;
   std::string typedText_;
   std::unique_ptr<TCellInplace> inplace_;
   std::unique_ptr<TCellGridAccessible> accessible_;
   bool loadingLayout_ = false;
-  int sizingColumn_ = -1;
-  int sizingColumnLeft_ = -1;
-  int lastDragIndex_ = -1;
-  TMouseMode mouseMode_ = TMouseMode::SelectCells;
+  TDragState drag_;
 };
 
 // The one-line editor the grid lays over a cell to edit part of its text. Each grid has one,

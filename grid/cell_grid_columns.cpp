@@ -112,6 +112,13 @@ void TCellColumn::Assign(const TCellColumn& source) {
 // ---------------------------------------------------------------------------------------------
 // TCellColumns
 
+const std::string& TCellColumns::Text(int col, int row) const {
+  static const std::string empty;
+  if (col < 0 || col >= Count() || row < 0) return empty;
+  const std::vector<std::string>& lines = (*this)[col].Strings();
+  return static_cast<size_t>(row) < lines.size() ? lines[static_cast<size_t>(row)] : empty;
+}
+
 TCellColumn& TCellColumns::Add() {
   items_.push_back(std::make_unique<TCellColumn>(*this));
   Changed(nullptr);

@@ -127,6 +127,8 @@ class TCellColumns {
   TColumnsOwner& Owner() const { return owner_; }
   int Count() const { return static_cast<int>(items_.size()); }
   TCellColumn& operator[](int index) const { return *items_.at(static_cast<size_t>(index)); }
+  // A cell's stored text without a copy; empty beyond the columns or a column's list.
+  const std::string& Text(int col, int row) const;
   TCellColumn& Add();
   void Delete(int index);
   void Clear();

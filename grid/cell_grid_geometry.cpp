@@ -3,14 +3,13 @@
 #include <algorithm>
 
 #include "cell_grid.h"
+#include "grid_boxes.h"
+#include "grid_painter.h"
 #include "fw/backend.h"
 #include "split_text.h"
 
 namespace grid {
 namespace {
-
-// Floor division, for rows above the top of the view.
-int floorDiv(int a, int b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 // The columns' edges side by side, from their widths as they are now.
 void measureColumns(const TCellColumns& columns, TGridGeometry& geo) {
@@ -28,51 +27,22 @@ void measureColumns(const TCellColumns& columns, TGridGeometry& geo) {
 // ---------------------------------------------------------------------------------------------
 // Geometry
 
-int TCellGrid::ColumnLeft(int i) const {
-  const std::vector<int>& lefts = geometry_.columnLefts;
-  return lefts[static_cast<size_t>(std::clamp(i, 0, static_cast<int>(lefts.size()) - 1))];
-}
+int TCellGrid::ColumnLeft(int i) const { return columnLeft(geometry_, i); }
 
 int TCellGrid::TotalColumnWidth() const { return ColumnLeft(ColCount()); }
 
-fw::Rect TCellGrid::CellRect(int col, int row) const {
-  if (col == -1 || row == -1) return {};
-  const int x = ColumnLeft(col);
-  const bool shown = col >= 0 && col < ColCount() && (*columns_)[col].Visible();
-  const int w = shown ? (*columns_)[col].Width() : 0;
-  const int y = row * defRowHeight_;
-  return {x - 1, y - 1, x + w, y + defRowHeight_};
-}
+TGridView TCellGrid::view() const { return {geometry_, scroll_.x, scroll_.y, defRowHeight_, rowCount_}; }
 
-fw::Rect TCellGrid::CellRectToClient(const fw::Rect& r) const {
-  return r.offset(geometry_.gutterExtent - scrollX_, geometry_.headerHeight - scrollY_);
-}
+fw::Rect TCellGrid::CellRect(int col, int row) const { return cellBox(view(), *columns_, col, row); }
+
+fw::Rect TCellGrid::CellRectToClient(const fw::Rect& r) const { return toClient(view(), r); }
 
 fw::Rect TCellGrid::clientRect() const {
   const fw::Size client = clientSize();
   return {0, 0, client.width, client.height};
 }
 
-fw::Rect TCellGrid::selectionClientRect() const {
-  const fw::Rect a = CellRect(sel_.block.Left, sel_.block.Top);
-  const fw::Rect b = CellRect(sel_.block.Right, sel_.block.Bottom);
-  return CellRectToClient({a.left, a.top, b.right, b.bottom});
-}
-
-std::pair<int, int> TCellGrid::rowsBetween(int top, int bottom) const {
-  // Row i covers client y from i * H - 1 + dy to (i + 1) * H + dy, its shared line included.
-  const int h = defRowHeight_, dy = geometry_.headerHeight - scrollY_;
-  const int first = std::max(0, floorDiv(top - dy, h) - 1);
-  const int last = std::min(rowCount_ - 1, floorDiv(bottom - dy, h) + 1);
-  return {first, last};
-}
-
-fw::Color TCellGrid::CellColor(int col, int row) const {
-  fw::Color c = col >= 0 && col < ColCount() ? (*columns_)[col].Color() : Color();
-  if (row % 2 == 1 && c == Color()) c = alternateColor_;
-  if (enabled_ && sel_.block.Contains(col, row) && !(col == sel_.col && row == sel_.row)) return selectionColor_;
-  return c;
-}
+fw::Color TCellGrid::CellColor(int col, int row) const { return TGridPainter(paintView()).cellColor(col, row); }
 
 int TCellGrid::MeasureColumnText(int col) const {
   // Measured in the grid's font, which is the window's own.
@@ -182,8 +152,8 @@ void TCellGrid::Recalculate() {
     fitColumns(availW);
     measureColumns(*columns_, geometry_);
   }
-  if (geo.columnsWidth < availW) scrollX_ = 0;
-  if (geo.rowsHeight < availH) scrollY_ = 0;
+  if (geo.columnsWidth < availW) scroll_.x = 0;
+  if (geo.rowsHeight < availH) scroll_.y = 0;
 
   // Showing or hiding a bar resizes the client area, which lays the grid out again at once;
   // what follows works from the size as it is now and from the results of that layout.
@@ -196,10 +166,10 @@ void TCellGrid::Recalculate() {
   geo.maxScrollY = (geo.maxScrollY / h + (geo.maxScrollY % h > 0 ? 1 : 0)) * h;
   if (showFooter_)
     geo.footerTop = vertical ? (client.height / h - 1) * h - 1 : (headerLine_ + rowCount_) * h - 1;
-  scrollX_ = std::max(0, std::min(scrollX_, geo.maxScrollX));
-  scrollY_ = std::max(0, std::min(scrollY_, geo.maxScrollY));
-  peer().setScrollRange(fw::ScrollBar::Horizontal, geo.maxScrollX, scrollX_);
-  peer().setScrollRange(fw::ScrollBar::Vertical, geo.maxScrollY, scrollY_);
+  scroll_.x = std::max(0, std::min(scroll_.x, geo.maxScrollX));
+  scroll_.y = std::max(0, std::min(scroll_.y, geo.maxScrollY));
+  peer().setScrollRange(fw::ScrollBar::Horizontal, geo.maxScrollX, scroll_.x);
+  peer().setScrollRange(fw::ScrollBar::Vertical, geo.maxScrollY, scroll_.y);
 
   client = clientSize();
   geo.contentRight = std::min(client.width, geo.columnsWidth + geo.gutterExtent);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cell_grid.h"
+#include "grid_navigation.h"
 
 namespace grid {
 
@@ -42,9 +43,11 @@ void TCellGrid::moveTo(int col, int row) {
 }
 
 void TCellGrid::keyWithCtrl(int key) {
+  if (const std::optional<TGridCoord> to = keyTarget({*columns_, rowCount_}, sel_, key, true)) {
+    moveTo(to->Col, to->Row);
+    return;
+  }
   switch (key) {
-    case vk::Home: moveTo(FirstVisibleColumn(), 0); break;
-    case vk::End: moveTo(LastVisibleColumn(), rowCount_ - 1); break;
     case vk::Delete:
       if (!readOnly_ && rowCount_ > 1) {
         const int row = sel_.row;
@@ -65,55 +68,35 @@ void TCellGrid::keyWithCtrl(int key) {
 }
 
 void TCellGrid::keyWithShift(int key) {
-  auto extendToColumn = [this](int col) {
-    if (col != -1) sel_.endCol = col;  // as moveTo: no visible column leaves the corner alone
+  if (const std::optional<TGridCoord> corner = cornerTarget({*columns_, rowCount_}, sel_, key)) {
+    if (corner->Col != -1) sel_.endCol = corner->Col;  // as moveTo: no visible column leaves it
+    sel_.endRow = corner->Row;
     ExtendSelection();
-  };
-  switch (key) {
-    case vk::Left: extendToColumn(std::max(PreviousVisibleColumn(sel_.endCol), FirstVisibleColumn())); break;
-    case vk::Right: extendToColumn(std::min(NextVisibleColumn(sel_.endCol), LastVisibleColumn())); break;
-    case vk::Up:
-      sel_.endRow = std::max(sel_.endRow - 1, 0);
-      ExtendSelection();
-      break;
-    case vk::Down:
-      sel_.endRow = std::min(sel_.endRow + 1, rowCount_ - 1);
-      ExtendSelection();
-      break;
-    case vk::Return:
-      if (sel_.isOneCell()) {
-        moveTo(sel_.col, std::max(0, sel_.row - 1));
-      } else {
-        moveInsideSelection(false);
-      }
-      break;
-    default: break;
+  } else if (key == vk::Return) {
+    if (sel_.isOneCell()) {
+      moveTo(sel_.col, std::max(0, sel_.row - 1));
+    } else {
+      walkInsideSelection(false);
+    }
   }
 }
 
 void TCellGrid::keyPlain(int key) {
+  // At the last row with AutoAddRow, Down adds a row and Up may take an empty one away.
+  if (autoRowsApply() && key == vk::Down) {
+    addRowBelow();
+    return;
+  }
+  if (autoRowsApply() && key == vk::Up && sel_.row >= 1) {
+    removeEmptyLastRowOrMoveUp();
+    return;
+  }
+  if (const std::optional<TGridCoord> to = keyTarget({*columns_, rowCount_}, sel_, key, false)) {
+    moveTo(to->Col, to->Row);
+    return;
+  }
   switch (key) {
     case vk::Return: commitAndAdvance(); break;
-    case vk::Prior: moveTo(sel_.col, 0); break;
-    case vk::Next: moveTo(sel_.col, rowCount_ - 1); break;
-    case vk::Home: moveTo(FirstVisibleColumn(), sel_.row); break;
-    case vk::End: moveTo(LastVisibleColumn(), sel_.row); break;
-    case vk::Left: moveTo(std::max(PreviousVisibleColumn(sel_.col), FirstVisibleColumn()), sel_.row); break;
-    case vk::Right: moveTo(std::min(NextVisibleColumn(sel_.col), LastVisibleColumn()), sel_.row); break;
-    case vk::Up:
-      if (autoRowsApply() && sel_.row >= 1) {
-        removeEmptyLastRowOrMoveUp();
-      } else {
-        moveTo(sel_.col, std::max(0, sel_.row - 1));
-      }
-      break;
-    case vk::Down:
-      if (autoRowsApply()) {
-        addRowBelow();
-      } else {
-        moveTo(sel_.col, std::min(sel_.row + 1, rowCount_ - 1));
-      }
-      break;
     case vk::Insert:
       if (!readOnly_) {
         InsertRow(std::max(0, sel_.row));
@@ -174,17 +157,12 @@ void TCellGrid::commitAndAdvance() {
     if (OnCellAssignment) OnCellAssignment(*this, sel_.col, sel_.row, s);
     if (s != stored) EditCellText(sel_.col, sel_.row, true, s);
   }
-  const bool fillDown = autoFillDown_ && !s.empty() && s.back() == '*';
-  const bool fillRight = !fillDown && autoFillRight_ && !s.empty() && s.back() == '>';
-  const bool one = sel_.isOneCell();
-  if (fillDown) {
-    fillFromCurrent(s, true, one ? rowCount_ - 1 : sel_.block.Bottom);
-  } else if (fillRight) {
-    fillFromCurrent(s, false, one ? ColCount() - 1 : sel_.block.Right);
-  } else if (one) {
-    moveTo(sel_.col, std::min(rowCount_ - 1, sel_.row + 1));
-  } else {
-    moveInsideSelection(true);
+  const TEnterStep step = enterStep(s, autoFillDown_, autoFillRight_, sel_, ColCount(), rowCount_);
+  switch (step.kind) {
+    case TEnterStep::FillDown: fillFromCurrent(s, true, step.last); break;
+    case TEnterStep::FillRight: fillFromCurrent(s, false, step.last); break;
+    case TEnterStep::MoveDown: moveTo(sel_.col, std::min(rowCount_ - 1, sel_.row + 1)); break;
+    case TEnterStep::WalkBlock: walkInsideSelection(true); break;
   }
 }
 
@@ -200,31 +178,10 @@ void TCellGrid::fillFromCurrent(std::string text, bool down, int last) {
   }
 }
 
-void TCellGrid::moveInsideSelection(bool forward) {
-  const TGridRect& b = sel_.block;
-  // Column by column: down a column, then to the top of the next; from the last cell back to
-  // the first (and the same backwards).
-  if (forward) {
-    if (sel_.col == b.Right && sel_.row == b.Bottom) {
-      sel_.col = b.Left;
-      sel_.row = b.Top;
-    } else if (sel_.row == b.Bottom) {
-      ++sel_.col;
-      sel_.row = b.Top;
-    } else {
-      ++sel_.row;
-    }
-  } else {
-    if (sel_.col == b.Left && sel_.row == b.Top) {
-      sel_.col = b.Right;
-      sel_.row = b.Bottom;
-    } else if (sel_.row == b.Top) {
-      --sel_.col;
-      sel_.row = b.Bottom;
-    } else {
-      --sel_.row;
-    }
-  }
+void TCellGrid::walkInsideSelection(bool forward) {
+  const TGridCoord next = stepInsideBlock(sel_, forward);
+  sel_.col = next.Col;
+  sel_.row = next.Row;
   HideCaretAndEditor();
   typedText_.clear();
   EnsureCellVisible(sel_.col, sel_.row);

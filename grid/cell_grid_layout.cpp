@@ -89,10 +89,10 @@ void TCellGrid::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
   } else if (k == "AutoFillRight") {
     setAutoFillRight(ctx.boolean(p));
   } else if (k == "DefRowHeight") {
-    designRowHeight_ = ctx.integer(p);
+    design_.rowHeight = ctx.integer(p);
     setDefRowHeight(ctx.scaled(p));
   } else if (k == "DefColWidth") {
-    designColWidth_ = ctx.integer(p);
+    design_.colWidth = ctx.integer(p);
     setDefColWidth(ctx.scaled(p));
   } else if (k == "Flat") {
     setFlat(ctx.boolean(p));
@@ -122,7 +122,7 @@ void TCellGrid::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
     setGutterKind(ctx.choice<TGutterKind>(
         p, {{"gkNone", gkNone}, {"gkBlank", gkBlank}, {"gkPointer", gkPointer}, {"gkNumber", gkNumber}, {"gkString", gkString}}));
   } else if (k == "GutterWidth") {
-    designGutterWidth_ = ctx.integer(p);
+    design_.gutterWidth = ctx.integer(p);
     setGutterWidth(ctx.scaled(p));
   } else if (k == "GutterStrings") {
     setGutterStrings(ctx.lines(p));
@@ -131,17 +131,17 @@ void TCellGrid::applyProperty(const fw::LayoutProperty& p, fw::LoadContext& ctx)
   } else if (k.starts_with("HeaderFont.")) {
     fw::Font f = headerFont_;
     fw::applyFontProperty(f, std::string_view(k).substr(11), p, ctx);
-    if (k == "HeaderFont.Height") designHeaderFontHeight_ = ctx.integer(p);
+    if (k == "HeaderFont.Height") design_.headerFontHeight = ctx.integer(p);
     setHeaderFont(f);
   } else if (k.starts_with("FooterFont.")) {
     fw::Font f = footerFont_;
     fw::applyFontProperty(f, std::string_view(k).substr(11), p, ctx);
-    if (k == "FooterFont.Height") designFooterFontHeight_ = ctx.integer(p);
+    if (k == "FooterFont.Height") design_.footerFontHeight = ctx.integer(p);
     setFooterFont(f);
   } else if (k.starts_with("GutterFont.")) {
     fw::Font f = gutterFont_;
     fw::applyFontProperty(f, std::string_view(k).substr(11), p, ctx);
-    if (k == "GutterFont.Height") designGutterFontHeight_ = ctx.integer(p);
+    if (k == "GutterFont.Height") design_.gutterFontHeight = ctx.integer(p);
     setGutterFont(f);
   } else if (k == "BorderStyle") {
     if (ctx.identifier(p) != "bsSingle") ctx.fail(p, "the grid always has a single border");
@@ -160,24 +160,24 @@ void TCellGrid::loaded() {
 
 void TCellGrid::changeScale(int oldDpi, int newDpi) {
   // Nothing is laid out until every value is at the new density.
-  const int topRow = scrollY_ / defRowHeight_;
+  const int topRow = scroll_.y / defRowHeight_;
   loadingLayout_ = true;
   fw::CustomControl::changeScale(oldDpi, newDpi);
   auto font = [&](fw::Font f, int design) {
     f.height = fw::rescale(f.height, design, oldDpi, newDpi);
     return f;
   };
-  headerFont_ = font(headerFont_, designHeaderFontHeight_);
-  footerFont_ = font(footerFont_, designFooterFontHeight_);
-  gutterFont_ = font(gutterFont_, designGutterFontHeight_);
+  headerFont_ = font(headerFont_, design_.headerFontHeight);
+  footerFont_ = font(footerFont_, design_.footerFontHeight);
+  gutterFont_ = font(gutterFont_, design_.gutterFontHeight);
   for (int c = 0; c < ColCount(); ++c) (*columns_)[c].rescale(oldDpi, newDpi);
-  askedRowHeight_ = fw::rescale(askedRowHeight_, designRowHeight_, oldDpi, newDpi);
-  defColWidth_ = fw::rescale(defColWidth_, designColWidth_, oldDpi, newDpi);
-  gutterWidth_ = fw::rescale(gutterWidth_, designGutterWidth_, oldDpi, newDpi);
-  scrollX_ = fw::mulDiv(scrollX_, newDpi, oldDpi);
+  askedRowHeight_ = fw::rescale(askedRowHeight_, design_.rowHeight, oldDpi, newDpi);
+  defColWidth_ = fw::rescale(defColWidth_, design_.colWidth, oldDpi, newDpi);
+  gutterWidth_ = fw::rescale(gutterWidth_, design_.gutterWidth, oldDpi, newDpi);
+  scroll_.x = fw::mulDiv(scroll_.x, newDpi, oldDpi);
   loadingLayout_ = false;
   updateRowHeight();
-  scrollY_ = topRow * defRowHeight_;
+  scroll_.y = topRow * defRowHeight_;
   RebuildHeader();
   MakeRoomForTexts();
   if (hasCells()) EnsureCellVisible(sel_.col, sel_.row);

@@ -4,56 +4,17 @@
 // from the zone under the pointer; the mode and its cursor stay while the left button is held,
 // so one drag keeps one meaning from start to end.
 #include <algorithm>
-#include <vector>
 
 #include "cell_grid.h"
+#include "grid_drag.h"
 
 namespace grid {
-namespace {
-
-// The visible columns from `first` to `last`, in index order.
-std::vector<int> visibleColumnsBetween(const TCellGrid& g, int first, int last) {
-  std::vector<int> list;
-  for (int c = std::max(0, first); c <= last && c < g.ColCount(); ++c)
-    if (g.Columns()[c].Visible()) list.push_back(c);
-  return list;
-}
-
-// Steps `v` up by whole periods until it reaches `floor`.
-int raiseByPeriods(int v, int floor, int period) {
-  if (v >= floor) return v;
-  return v + (floor - v + period - 1) / period * period;
-}
-
-// Repeats `block` over the whole selection in every direction, aligned to the block's own
-// place. Positions count visible columns only, so a hidden column neither takes nor gives
-// text; the block's width is that of its visible columns.
-void repeatBlock(TCellGrid& g, const TGridRect& block) {
-  const TGridRect s = g.Selection();
-  // The drag grows the selection around the block; anything else moved it meanwhile.
-  if (!s.Contains(block.Left, block.Top) || !s.Contains(block.Right, block.Bottom)) return;
-  const std::vector<int> list = visibleColumnsBetween(g, s.Left, s.Right);
-  const std::vector<int> own = visibleColumnsBetween(g, block.Left, block.Right);
-  if (own.empty()) return;
-  const int o = static_cast<int>(std::find(list.begin(), list.end(), own.front()) - list.begin());
-  const int pw = static_cast<int>(own.size());
-  const int ph = block.Bottom - block.Top + 1;
-  for (int p = 0; p < static_cast<int>(list.size()); ++p) {
-    const int from = list[static_cast<size_t>(o + (raiseByPeriods(p, o, pw) - o) % pw)];
-    for (int r = s.Top; r <= s.Bottom; ++r) {
-      const int fromRow = block.Top + (raiseByPeriods(r, block.Top, ph) - block.Top) % ph;
-      g.EditCellText(list[static_cast<size_t>(p)], r, true, g.RawCellText(from, fromRow));
-    }
-  }
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Hit tests
 
 TGridHitTest TCellGrid::hitTest() const {
-  return TGridHitTest({geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_});
+  return TGridHitTest(view());
 }
 
 TGridCoord TCellGrid::CellAtPoint(int x, int y) const { return hitTest().cellAt(x, y); }
@@ -67,11 +28,11 @@ THitZone TCellGrid::ZoneAt(int x, int y) {
   if (!autoColWidth_) {
     const int c = hit.borderColumnAt(x, px(2));
     if (c >= 0) {
-      sizingColumn_ = c;
+      drag_.sizingColumn = c;
       onBorder = (*columns_)[c].CanResize();
     }
   }
-  return hit.zoneAt(x, y, fillHandleRect_.contains({x, y}), onBorder);
+  return hit.zoneAt(x, y, drag_.fillHandle.contains({x, y}), onBorder);
 }
 
 TMouseMode TCellGrid::ModeOfZone(THitZone zone) {
@@ -101,7 +62,7 @@ int TCellGrid::CursorOfMode(TMouseMode mode) {
 }
 
 void TCellGrid::setMouseMode(TMouseMode mode) {
-  mouseMode_ = mode;
+  drag_.mode = mode;
   setCursor(CursorOfMode(mode));
 }
 
@@ -114,14 +75,14 @@ void TCellGrid::handleMouseMove(fw::ShiftState shift, fw::Point at) {
   } else if (!shift.left) {
     setMouseMode(ModeOfZone(ZoneAt(at.x, at.y)));
   } else {
-    dragIn(mouseMode_, at);
+    dragIn(drag_.mode, at);
   }
   fw::CustomControl::handleMouseMove(shift, at);
 }
 
 void TCellGrid::handleMouseDown(fw::MouseButton button, fw::ShiftState shift, fw::Point at) {
   if (enabled_) {
-    pressIn(mouseMode_, button, shift, at);
+    pressIn(drag_.mode, button, shift, at);
     setCapture(true);
     setFocus();
   }
@@ -129,10 +90,10 @@ void TCellGrid::handleMouseDown(fw::MouseButton button, fw::ShiftState shift, fw
 }
 
 void TCellGrid::handleMouseUp(fw::MouseButton button, fw::Point at) {
-  if (mouseMode_ == TMouseMode::Fill) completeFill();
+  if (drag_.mode == TMouseMode::Fill) completeFill();
   setMouseMode(ModeOfZone(ZoneAt(at.x, at.y)));
   setCapture(false);
-  lastDragIndex_ = -1;
+  drag_.lastIndex = -1;
   fw::CustomControl::handleMouseUp(button, at);
 }
 
@@ -163,19 +124,19 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
     }
     case TMouseMode::Fill:
       HideCaretAndEditor();
-      fillRange_ = sel_.block;
+      drag_.fillRange = sel_.block;
       break;
     case TMouseMode::SelectRows: {
       const int r = RowAtY(at.y);
       if (!hasCells() || r == -1) return;
       sel_.row = r;
       sel_.col = 0;
-      lastDragIndex_ = r;
+      drag_.lastIndex = r;
       typedText_.clear();
       EnsureCellVisible(0, r);
       sel_.endCol = ColCount() - 1;
       sel_.endRow = r;
-      fillHandleCorner_ = TFillHandleCorner::BottomLeft;
+      drag_.handleCorner = TFillHandleCorner::BottomLeft;
       SetSelection({0, r, ColCount() - 1, r}, true);
       NotifyColRowChanged();
       if (OnGutterClick) OnGutterClick(*this, r, button, shift);
@@ -186,12 +147,12 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
       if (!hasCells() || c == -1) return;
       sel_.col = c;
       sel_.row = 0;
-      lastDragIndex_ = c;
+      drag_.lastIndex = c;
       typedText_.clear();
       EnsureCellVisible(c, 0);
       sel_.endCol = c;
       sel_.endRow = rowCount_ - 1;
-      fillHandleCorner_ = TFillHandleCorner::TopRight;
+      drag_.handleCorner = TFillHandleCorner::TopRight;
       SetSelection({c, 0, c, rowCount_ - 1}, true);
       NotifyColRowChanged();
       if (OnHeaderClick) OnHeaderClick(*this, c, button, shift);
@@ -209,7 +170,7 @@ void TCellGrid::pressIn(TMouseMode mode, fw::MouseButton button, fw::ShiftState 
       break;
     case TMouseMode::SizeColumn:
       HideCaretAndEditor();
-      sizingColumnLeft_ = ColumnLeft(sizingColumn_);
+      drag_.sizingColumnLeft = ColumnLeft(drag_.sizingColumn);
       break;
     case TMouseMode::None: break;
   }
@@ -231,29 +192,29 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
     }
     case TMouseMode::Fill: {
       // Only a fill that a press started: a drag that came in from outside has no block.
-      if (!hasCells() || fillRange_.Left == -1) return;
+      if (!hasCells() || drag_.fillRange.Left == -1) return;
       const TGridCoord cell = CellAtPoint(at.x, at.y);
       sel_.endCol = cell.Col;
       sel_.endRow = cell.Row;
-      SetSelection(fillRange_.United({cell.Col, cell.Row, cell.Col, cell.Row}), false);
+      SetSelection(drag_.fillRange.United({cell.Col, cell.Row, cell.Col, cell.Row}), false);
       EnsureCellVisible(cell.Col, cell.Row);
       break;
     }
     case TMouseMode::SelectRows: {
       const int r = RowAtY(at.y);
-      if (!hasCells() || r == -1 || r == lastDragIndex_) return;
-      lastDragIndex_ = r;
+      if (!hasCells() || r == -1 || r == drag_.lastIndex) return;
+      drag_.lastIndex = r;
       sel_.endRow = r;
-      fillHandleCorner_ = TFillHandleCorner::BottomLeft;
+      drag_.handleCorner = TFillHandleCorner::BottomLeft;
       SetSelection({0, std::min(r, sel_.row), ColCount() - 1, std::max(r, sel_.row)}, true);
       break;
     }
     case TMouseMode::SelectColumns: {
       const int c = ColumnAtX(at.x);
-      if (!hasCells() || c == -1 || c == lastDragIndex_) return;
-      lastDragIndex_ = c;
+      if (!hasCells() || c == -1 || c == drag_.lastIndex) return;
+      drag_.lastIndex = c;
       sel_.endCol = c;
-      fillHandleCorner_ = TFillHandleCorner::TopRight;
+      drag_.handleCorner = TFillHandleCorner::TopRight;
       SetSelection({std::min(c, sel_.col), 0, std::max(c, sel_.col), rowCount_ - 1}, true);
       break;
     }
@@ -264,10 +225,10 @@ void TCellGrid::dragIn(TMouseMode mode, fw::Point at) {
 }
 
 void TCellGrid::sizeColumnTo(int x) {
-  const int c = sizingColumn_;
+  const int c = drag_.sizingColumn;
   if (c < 0 || c >= ColCount()) return;
   const int least = px(5);  // the narrowest a column is sized to
-  const int w = std::max(least, x + scrollX_ - sizingColumnLeft_ - geometry_.gutterExtent);
+  const int w = draggedWidth(view(), drag_.sizingColumnLeft, x, least);
   TCellColumn& column = (*columns_)[c];
   if (!fitToWidth_) {
     column.storeWidth(w);
@@ -278,11 +239,10 @@ void TCellGrid::sizeColumnTo(int x) {
     if (n == c) return;
     TCellColumn& neighbour = (*columns_)[n];
     const int others = TotalColumnWidth() - column.Width() - neighbour.Width();
-    const int room = clientSize().width - geometry_.gutterExtent - others;
-    if (room <= 2 * least) return;  // no room for two of the narrowest columns
-    const int kept = std::min(w, room - least);
-    column.storeWidth(kept);
-    neighbour.storeWidth(room - kept);
+    const auto widths = sharedWidths(w, clientSize().width - geometry_.gutterExtent - others, least);
+    if (!widths) return;
+    column.storeWidth(widths->first);
+    neighbour.storeWidth(widths->second);
     neighbour.setDesignWidth(fw::kNoDesign);
   }
   column.setDesignWidth(fw::kNoDesign);  // sized by the user: it keeps its proportion
@@ -297,16 +257,17 @@ void TCellGrid::sizeColumnTo(int x) {
 void TCellGrid::completeFill() {
   // A release without the press that starts a fill (the pointer came in with the button held)
   // has no block to repeat; writing then would empty the selected cells.
-  if (fillRange_.Left == -1) return;
-  const TGridRect block = fillRange_;
-  fillRange_ = {-1, -1, -1, -1};
+  if (drag_.fillRange.Left == -1) return;
+  const TGridRect block = drag_.fillRange;
+  drag_.fillRange = {-1, -1, -1, -1};
   if (readOnly_) {
     InvalidateCellArea();  // the dotted frame of the fill goes
     return;
   }
   BlockEdit edit(*this);
   typedText_.clear();
-  repeatBlock(*this, block);
+  for (const TFillCopy& copy : fillCopies(*columns_, sel_.block, block))
+    EditCellText(copy.to.Col, copy.to.Row, true, rawText(copy.from.Col, copy.from.Row));
 }
 
 }  // namespace grid

@@ -135,7 +135,7 @@ void TCellGrid::setSelectionColor(fw::Color v) {
 void TCellGrid::setFitToWidth(bool v) {
   if (v == fitToWidth_) return;
   fitToWidth_ = v;
-  scrollX_ = 0;
+  scroll_.x = 0;
   Recalculate();
   FullRepaint();
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "cell_grid.h"
+#include "grid_boxes.h"
 #include "grid_caret.h"
+#include "grid_navigation.h"
 #include "grid_scrolling.h"
 
 namespace grid {
@@ -14,36 +16,36 @@ void TCellGrid::ShowScrollBars(bool horizontal, bool vertical) {
 }
 
 void TCellGrid::SetScrollX(int x) {
-  if (x == scrollX_) return;
-  scrollX_ = std::max(0, std::min(x, geometry_.maxScrollX));
-  peer().setScrollPosition(fw::ScrollBar::Horizontal, scrollX_);
+  if (x == scroll_.x) return;
+  scroll_.x = std::max(0, std::min(x, geometry_.maxScrollX));
+  peer().setScrollPosition(fw::ScrollBar::Horizontal, scroll_.x);
   InvalidateRightOf(geometry_.gutterExtent);
 }
 
 void TCellGrid::SetScrollY(int y) {
-  if (y == scrollY_) return;
-  scrollY_ = std::max(0, std::min(y, geometry_.maxScrollY));
+  if (y == scroll_.y) return;
+  scroll_.y = std::max(0, std::min(y, geometry_.maxScrollY));
   SnapScrollY();
-  peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
+  peer().setScrollPosition(fw::ScrollBar::Vertical, scroll_.y);
   InvalidateBelow(geometry_.headerHeight);
 }
 
-void TCellGrid::SnapScrollY() { scrollY_ = scrolling::snappedToRow(scrollY_, defRowHeight_); }
+void TCellGrid::SnapScrollY() { scroll_.y = scrolling::snappedToRow(scroll_.y, defRowHeight_); }
 
 void TCellGrid::EnsureCellVisible(int col, int row) {
   if (row == -1 || col < 0 || col >= ColCount()) return;
   const scrolling::TScrollTarget to = scrolling::toShowCell(
-      {geometry_, scrollX_, scrollY_, defRowHeight_, rowCount_}, clientRect(), ColumnLeft(col), (*columns_)[col].Width(),
+      view(), clientRect(), ColumnLeft(col), (*columns_)[col].Width(),
       row, showFooter_);
   if (to.moveY && !to.moveX) {
     SetScrollY(to.y);
   } else if (to.moveX && !to.moveY) {
     SetScrollX(to.x);
   } else if (to.moveX && to.moveY) {
-    scrollX_ = to.x;
-    scrollY_ = to.y;
-    peer().setScrollPosition(fw::ScrollBar::Horizontal, scrollX_);
-    peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
+    scroll_.x = to.x;
+    scroll_.y = to.y;
+    peer().setScrollPosition(fw::ScrollBar::Horizontal, scroll_.x);
+    peer().setScrollPosition(fw::ScrollBar::Vertical, scroll_.y);
     invalidate();
   }
 }
@@ -67,9 +69,7 @@ void TCellGrid::SetSelection(const TGridRect& block, bool force) {
   const TGridRect old = sel_.block;
   sel_.block = block;
   const TGridRect u = old.United(block);
-  const fw::Rect a = CellRect(u.Left, u.Top);
-  const fw::Rect b = CellRect(u.Right, u.Bottom);
-  const fw::Rect r = CellRectToClient({a.left, a.top, b.right, b.bottom});
+  const fw::Rect r = blockClientBox(view(), *columns_, u);
   invalidateRect({r.left - 3, r.top - 3, r.right + 3, r.bottom + 3});
   if (gutterKind_ == gkPointer) InvalidateGutter();
   if (block.Left == block.Right && block.Top == block.Bottom) {
@@ -101,31 +101,10 @@ void TCellGrid::ExtendSelection() {
 // ---------------------------------------------------------------------------------------------
 // Visible columns
 
-int TCellGrid::FirstVisibleColumn() const {
-  for (int c = 0; c < ColCount(); ++c)
-    if ((*columns_)[c].Visible()) return c;
-  return -1;
-}
-
-int TCellGrid::LastVisibleColumn() const {
-  for (int c = ColCount() - 1; c >= 0; --c)
-    if ((*columns_)[c].Visible()) return c;
-  return -1;
-}
-
-int TCellGrid::NextVisibleColumn(int c) const {
-  if (c >= ColCount() - 1) return c;
-  for (int i = std::max(c + 1, 0); i < ColCount(); ++i)
-    if ((*columns_)[i].Visible()) return i;
-  return c;
-}
-
-int TCellGrid::PreviousVisibleColumn(int c) const {
-  if (c <= 0) return c;
-  for (int i = std::min(c - 1, ColCount() - 1); i >= 0; --i)
-    if ((*columns_)[i].Visible()) return i;
-  return c;
-}
+int TCellGrid::FirstVisibleColumn() const { return firstVisibleColumn(*columns_); }
+int TCellGrid::LastVisibleColumn() const { return lastVisibleColumn(*columns_); }
+int TCellGrid::NextVisibleColumn(int c) const { return nextVisibleColumn(*columns_, c); }
+int TCellGrid::PreviousVisibleColumn(int c) const { return previousVisibleColumn(*columns_, c); }
 
 // ---------------------------------------------------------------------------------------------
 // Scroll bars and the wheel
@@ -133,7 +112,7 @@ int TCellGrid::PreviousVisibleColumn(int c) const {
 void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
   HideCaretAndEditor();
   const bool vertical = bar == fw::ScrollBar::Vertical;
-  int& offset = vertical ? scrollY_ : scrollX_;
+  int& offset = vertical ? scroll_.y : scroll_.x;
   const int old = offset;
   // The backend hands over the bar's full 32-bit tracking position, not the message's 16-bit
   // field, so a grid taller than 32767 pixels reaches every position by the thumb.
@@ -152,10 +131,10 @@ void TCellGrid::handleScroll(fw::ScrollBar bar, int code, int position) {
 bool TCellGrid::handleMouseWheel(int delta, fw::ShiftState, fw::Point) {
   // Whole pixels, not snapped to rows: the next scroll-bar step snaps again. The caret and the
   // editor stay, and the message goes no further.
-  const int next = scrolling::afterWheel(scrollY_, delta, geometry_.maxScrollY);
-  if (next != scrollY_) {
-    scrollY_ = next;
-    peer().setScrollPosition(fw::ScrollBar::Vertical, scrollY_);
+  const int next = scrolling::afterWheel(scroll_.y, delta, geometry_.maxScrollY);
+  if (next != scroll_.y) {
+    scroll_.y = next;
+    peer().setScrollPosition(fw::ScrollBar::Vertical, scroll_.y);
     invalidate();
   }
   return true;

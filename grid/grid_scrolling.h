@@ -6,6 +6,16 @@
 #include "cell_grid_types.h"
 #include "fw/canvas.h"
 
+namespace grid {
+
+// Where the grid's content is scrolled to: pixels of content left of and above the view.
+struct TScrollOffsets {
+  int x = 0;
+  int y = 0;
+};
+
+}  // namespace grid
+
 namespace grid::scrolling {
 
 // A scroll bar's page step, in rows; a line step is one row.

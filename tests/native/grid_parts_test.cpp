@@ -6,7 +6,10 @@
 
 #include "cell_grid_clipboard.h"
 #include "grid_fixtures.h"
+#include "grid_drag.h"
 #include "grid_hit_test.h"
+#include "grid_navigation.h"
+#include "grid_painter.h"
 #include "grid_scrolling.h"
 #include "grid_selection.h"
 
@@ -16,6 +19,9 @@ using gridtest::GridTest;
 using grid::TGridCoord;
 using grid::TGridGeometry;
 using grid::TGridHitTest;
+using gridtest::hex;
+using gridtest::kBlack;
+using gridtest::kWhite;
 
 // Columns of 30, 50 (hidden) and 40 pixels after a 20-pixel gutter, under an 18-pixel header;
 // three rows of 18, scrolled 10 pixels right and one row down: content x is client x - 10,
@@ -192,6 +198,197 @@ TEST(GridSelection, FitsOnlyInsideAndClampsToTheCurrentCellAlone) {
     EXPECT_EQ(std::tie(clamped.endCol, clamped.endRow), std::tie(c.col, c.row));
     EXPECT_TRUE(clamped.fits(c.cols, c.rows));
   }
+}
+
+// The painter over a view of a grid's parts, with the selection, the fill handle's corner and
+// the fill range given here rather than reached through a drag.
+grid::TGridPaintView paintViewOf(const grid::TCellGrid& g, const grid::TGridSelection& sel, grid::TFillHandleCorner corner,
+                                 grid::TGridRect fillRange) {
+  const fw::Size client = g.clientSize();
+  return {{g.Geometry(), g.ScrollX(), g.ScrollY(), g.DefRowHeight(), g.RowCount()},
+          g.Columns(), g.HeaderCells(), sel, fw::Rect{0, 0, client.width, client.height},
+          g.Color(), g.AlternateColor(), g.GridColor(), g.SelectionColor(),
+          g.HeaderColor(), g.HeaderLightColor(), g.HeaderDarkColor(),
+          g.HeaderFont(), g.FooterFont(), g.GutterFont(), g.GutterKind(), g.GutterWidth(), g.GutterStrings(),
+          g.Flat(), g.ShowGrid(), g.ShowFooter(), /*enabled=*/true, /*focused=*/true, g.dpi(),
+          corner, fillRange, {}};
+}
+
+TEST_F(GridTest, ThePainterPutsTheFillHandleAtItsCornerAndDotsTheFillRange) {
+  g.setBounds(fw::Rect::fromSize(0, 0, 304, 204));
+  g.setColCount(3);
+  g.setRowCount(6);
+  // Cell (1, 1) in client coordinates: (99, 35, 180, 54); rows 2 and 3 below it: (99, 53, 180, 90).
+  grid::TGridSelection sel;
+  sel.col = sel.row = sel.endCol = sel.endRow = 1;
+  sel.block = {1, 1, 1, 1};
+  using grid::TFillHandleCorner;
+  const struct {
+    const char* what;
+    TFillHandleCorner corner;
+    grid::TGridRect fillRange;
+    fw::Rect handle;
+  } cases[] = {
+      {"bottom right, no fill", TFillHandleCorner::BottomRight, {-1, -1, -1, -1}, {177, 51, 183, 57}},
+      {"top right, filling down", TFillHandleCorner::TopRight, {1, 2, 1, 3}, {177, 37, 183, 43}},
+      {"bottom left, filling down", TFillHandleCorner::BottomLeft, {1, 2, 1, 3}, {101, 51, 107, 57}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const grid::TGridPaintView view = paintViewOf(g, sel, c.corner, c.fillRange);
+    fw::RasterCanvas canvas(view.client.right, view.client.bottom, fw::rgb(1, 2, 3));
+    const std::optional<fw::Rect> handle = grid::TGridPainter(view).paint(canvas);
+    ASSERT_TRUE(handle.has_value());
+    EXPECT_EQ(*handle, c.handle);
+    EXPECT_EQ(hex(canvas.pixel(c.handle.left, c.handle.top)), hex(kWhite)) << "the handle's border";
+    EXPECT_EQ(hex(canvas.pixel(c.handle.left + 3, c.handle.top + 3)), hex(kBlack)) << "the handle's inside";
+    // The fill range's left line lies on the grid line at x 99, below the frame: dotted in
+    // black with a fill, the grid's own line without.
+    int black = 0;
+    for (int y = 60; y < 88; ++y) black += canvas.pixel(99, y) == kBlack ? 1 : 0;
+    if (c.fillRange.Left == -1) {
+      EXPECT_EQ(black, 0);
+    } else {
+      EXPECT_GT(black, 28 / 3);
+      EXPECT_LT(black, 28 * 2 / 3 + 1);
+    }
+  }
+
+  // A disabled grid draws no selection, so no handle is reported.
+  grid::TGridPaintView disabled = paintViewOf(g, sel, TFillHandleCorner::BottomRight, {-1, -1, -1, -1});
+  disabled.enabled = false;
+  fw::RasterCanvas canvas(disabled.client.right, disabled.client.bottom);
+  EXPECT_FALSE(grid::TGridPainter(disabled).paint(canvas).has_value());
+}
+
+// Keys over four columns, the second hidden, and five rows; the current cell (2, 3), the far
+// corner (2, 4).
+TEST_F(GridTest, KeysStepOverHiddenColumnsAndStopAtTheEdges) {
+  g.setColCount(4);
+  g.setRowCount(5);
+  g.Columns()[1].setVisible(false);
+  grid::TGridSelection sel;
+  sel.col = 2;
+  sel.row = 3;
+  sel.block = {2, 3, 2, 4};
+  sel.endCol = 2;
+  sel.endRow = 4;
+  const grid::TKeyField field{g.Columns(), g.RowCount()};
+  namespace vk = grid::vk;
+  const struct {
+    int key;
+    bool ctrl;
+    std::optional<TGridCoord> to;
+  } moves[] = {
+      {vk::Left, false, TGridCoord{0, 3}},  {vk::Right, false, TGridCoord{3, 3}}, {vk::Up, false, TGridCoord{2, 2}},
+      {vk::Down, false, TGridCoord{2, 4}},  {vk::Home, false, TGridCoord{0, 3}},  {vk::End, false, TGridCoord{3, 3}},
+      {vk::Prior, false, TGridCoord{2, 0}}, {vk::Next, false, TGridCoord{2, 4}},  {vk::Home, true, TGridCoord{0, 0}},
+      {vk::End, true, TGridCoord{3, 4}},    {vk::Left, true, std::nullopt},       {vk::Return, false, std::nullopt},
+  };
+  for (const auto& m : moves) EXPECT_EQ(grid::keyTarget(field, sel, m.key, m.ctrl), m.to) << m.key << " ctrl " << m.ctrl;
+  EXPECT_EQ(grid::cornerTarget(field, sel, vk::Left), (TGridCoord{0, 4}));
+  EXPECT_EQ(grid::cornerTarget(field, sel, vk::Down), (TGridCoord{2, 4})) << "held at the last row";
+
+  // At the edges the arrows stay; with every column hidden an arrow stays too, and Home and
+  // End name no column.
+  sel.col = 3;
+  sel.row = 0;
+  EXPECT_EQ(grid::keyTarget(field, sel, vk::Right, false), (TGridCoord{3, 0}));
+  EXPECT_EQ(grid::keyTarget(field, sel, vk::Up, false), (TGridCoord{3, 0}));
+  for (int c = 0; c < 4; ++c) g.Columns()[c].setVisible(false);
+  EXPECT_EQ(grid::keyTarget(field, sel, vk::Left, false), (TGridCoord{3, 0}));
+  EXPECT_EQ(grid::keyTarget(field, sel, vk::End, true), (TGridCoord{-1, 4}));
+}
+
+TEST(GridEnter, WalksTheBlockColumnByColumnAndFillsToItsEnd) {
+  grid::TGridSelection sel;
+  sel.block = {1, 1, 2, 2};
+  const struct {
+    TGridCoord at;
+    TGridCoord forward, backward;
+  } walks[] = {
+      {{1, 1}, {1, 2}, {2, 2}},
+      {{1, 2}, {2, 1}, {1, 1}},
+      {{2, 1}, {2, 2}, {1, 2}},
+      {{2, 2}, {1, 1}, {2, 1}},
+  };
+  for (const auto& w : walks) {
+    sel.col = w.at.Col;
+    sel.row = w.at.Row;
+    EXPECT_EQ(grid::stepInsideBlock(sel, true), w.forward) << w.at.Col << "," << w.at.Row;
+    EXPECT_EQ(grid::stepInsideBlock(sel, false), w.backward) << w.at.Col << "," << w.at.Row;
+  }
+
+  grid::TGridSelection one;
+  one.block = {1, 1, 1, 1};
+  using grid::TEnterStep;
+  const struct {
+    const char* text;
+    bool down, right;
+    const grid::TGridSelection& sel;
+    TEnterStep::Kind kind;
+    int last;
+  } steps[] = {
+      {"a*", true, true, one, TEnterStep::FillDown, 9},    // to the last row
+      {"a*", true, true, sel, TEnterStep::FillDown, 2},    // to the block's bottom
+      {"a>", true, true, one, TEnterStep::FillRight, 4},   // to the last column
+      {"a>", false, true, sel, TEnterStep::FillRight, 2},  // to the block's right
+      {"a*", false, true, one, TEnterStep::MoveDown, -1},  // no fill asked for
+      {"a>", true, false, sel, TEnterStep::WalkBlock, -1},
+      {"", true, true, one, TEnterStep::MoveDown, -1},
+  };
+  for (const auto& s : steps) {
+    const TEnterStep step = grid::enterStep(s.text, s.down, s.right, s.sel, 5, 10);
+    EXPECT_EQ(step.kind, s.kind) << s.text << " down " << s.down << " right " << s.right;
+    EXPECT_EQ(step.last, s.last) << s.text;
+  }
+}
+
+// A fill repeats its block aligned to the block's place, left and up as well as right and down;
+// the hidden column 2 neither takes nor gives text.
+TEST_F(GridTest, AFillRepeatsItsBlockAlignedAndStepsOverHiddenColumns) {
+  g.setColCount(5);
+  g.setRowCount(6);
+  g.Columns()[2].setVisible(false);
+  using Copies = std::vector<std::tuple<int, int, int, int>>;  // to col, row; from col, row
+  auto copies = [&](const grid::TGridRect& selection, const grid::TGridRect& block) {
+    Copies list;
+    for (const grid::TFillCopy& c : grid::fillCopies(g.Columns(), selection, block))
+      list.emplace_back(c.to.Col, c.to.Row, c.from.Col, c.from.Row);
+    return list;
+  };
+  // Columns 1 and 3 (2 between them hidden) repeated over columns 0 to 4 of rows 1 to 2.
+  EXPECT_EQ(copies({0, 1, 4, 2}, {1, 2, 3, 2}), (Copies{{0, 1, 3, 2},
+                                                        {0, 2, 3, 2},
+                                                        {1, 1, 1, 2},
+                                                        {1, 2, 1, 2},
+                                                        {3, 1, 3, 2},
+                                                        {3, 2, 3, 2},
+                                                        {4, 1, 1, 2},
+                                                        {4, 2, 1, 2}}));
+  // Two rows repeated over five, aligned to the block's top.
+  EXPECT_EQ(copies({0, 0, 0, 4}, {0, 1, 0, 2}),
+            (Copies{{0, 0, 0, 2}, {0, 1, 0, 1}, {0, 2, 0, 2}, {0, 3, 0, 1}, {0, 4, 0, 2}}));
+  EXPECT_TRUE(copies({0, 0, 1, 1}, {1, 1, 3, 1}).empty()) << "a selection that no longer holds the block";
+  EXPECT_TRUE(copies({2, 0, 2, 4}, {2, 0, 2, 0}).empty()) << "a block of hidden columns only";
+}
+
+TEST(GridDrag, ASizedColumnKeepsTheNarrowestWidthAndSharesItsRoomWhenFitted) {
+  grid::TGridGeometry geo;
+  geo.gutterExtent = 20;
+  const grid::TGridView view{geo, 30, 0, 18, 5};
+  EXPECT_EQ(grid::draggedWidth(view, 100, 150, 6), 60) << "content x 160 less the left edge";
+  EXPECT_EQ(grid::draggedWidth(view, 100, 90, 6), 6) << "dragged past the left edge";
+  const struct {
+    int wanted, room;
+    std::optional<std::pair<int, int>> widths;
+  } cases[] = {
+      {50, 200, std::pair{50, 150}},
+      {198, 200, std::pair{194, 6}},  // the neighbour keeps the narrowest width
+      {50, 12, std::nullopt},         // no room for two of the narrowest
+      {50, 13, std::pair{7, 6}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(grid::sharedWidths(c.wanted, c.room, 6), c.widths) << c.wanted << " in " << c.room;
 }
 
 }  // namespace
