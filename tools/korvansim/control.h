@@ -195,9 +195,14 @@ class Control final : public korvan::IKorvan,
     std::unique_ptr<EventWorker> worker_;  // with the strict switch `worker`
   };
 
+  // One event, or a burst of `burst` calls kept as one entry and numbered as each is raised:
+  // ten thousand calls queued at once would otherwise hold their strings in the host's heap
+  // until the last is raised.
   struct PendingEvent {
     DISPID id;
     std::vector<std::wstring> arguments;
+    unsigned burst = 0;   // calls in the burst; 0 for one event as it is
+    unsigned raised = 0;  // of the burst, raised so far
   };
 
   Control();
@@ -207,8 +212,9 @@ class Control final : public korvan::IKorvan,
   Status carryOut(const Message& request);
   Status sendReply(HWND replyTo, const std::vector<std::wstring>& entries);
   void raiseEarlyEvents(const std::wstring& when);
-  void queueEvent(DISPID id, std::vector<std::wstring> arguments);
+  void queueEvent(DISPID id, std::vector<std::wstring> arguments, unsigned burst = 0);
   void fireNextQueued();
+  PendingEvent takeNextQueued();
 
   void updateDemo();
   void onLevelsTimer();

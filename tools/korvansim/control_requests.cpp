@@ -120,10 +120,7 @@ Status Control::carryOut(const Message& request) {
     if (!count) return Status::kBadArgument;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    for (unsigned i = 1; i <= *count; ++i) {
-      queueEvent(korvan::kOnCallerID,
-                 {device_.serial(), arguments[1], arguments[2] + std::to_wstring(i), formatDateTime(now), L""});
-    }
+    queueEvent(korvan::kOnCallerID, {device_.serial(), arguments[1], arguments[2], formatDateTime(now), L""}, *count);
   } else if (verb == L"levels") {
     std::vector<std::wstring> levels(8, L"0");
     std::copy(arguments.begin(), arguments.end(), levels.begin());
@@ -176,19 +173,33 @@ Status Control::sendReply(HWND replyTo, const std::vector<std::wstring>& entries
   return sent && static_cast<Status>(result) == Status::kDone ? Status::kDone : Status::kReplyUndeliverable;
 }
 
-void Control::queueEvent(DISPID id, std::vector<std::wstring> arguments) {
-  pending_.push_back({id, std::move(arguments)});
+void Control::queueEvent(DISPID id, std::vector<std::wstring> arguments, unsigned burst) {
+  pending_.push_back({id, std::move(arguments), burst});
   PostMessageW(messageWindow_, kFirePendingMessage, 0, 0);
 }
 
 void Control::fireNextQueued() {
   // Everything queued goes: a post that was lost (full queue) must not strand an event. Each
-  // is taken off before it is raised, so a nested drain from a sink's modal loop keeps order.
+  // is taken off (a burst's call counted) before it is raised, so a nested drain from a sink's
+  // modal loop keeps order.
   while (!pending_.empty()) {
-    PendingEvent event = std::move(pending_.front());
-    pending_.pop_front();
+    const PendingEvent event = takeNextQueued();
     events_.fire(event.id, event.arguments);
   }
+}
+
+Control::PendingEvent Control::takeNextQueued() {
+  PendingEvent& front = pending_.front();
+  if (front.burst == 0) {
+    PendingEvent event = std::move(front);
+    pending_.pop_front();
+    return event;
+  }
+  // The calls of a burst are numbered from 1 after the number given (argument 2).
+  PendingEvent event{front.id, front.arguments};
+  event.arguments[2] += std::to_wstring(++front.raised);
+  if (front.raised == front.burst) pending_.pop_front();
+  return event;
 }
 
 }  // namespace korvansim

@@ -4,6 +4,8 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace korvansim {
 namespace {
@@ -44,6 +46,50 @@ long long liveHandles() {
       [](HANDLE h) { return reinterpret_cast<UINT_PTR>(h) / 4; });
 }
 
+struct HeapFigures {
+  long long busyBytes = 0;
+  long long busyBlocks = 0;
+};
+
+// What the process's heaps hold in blocks still in use: unlike the working set, this does not
+// move when a heap keeps freed pages for later, so it is what tells a leak.
+HeapFigures heapsInUse() {
+  HeapFigures figures;
+  std::vector<HANDLE> heaps(64);
+  DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  if (count > heaps.size()) {
+    heaps.resize(count);
+    count = GetProcessHeaps(count, heaps.data());
+  }
+  heaps.resize(std::min<size_t>(count, heaps.size()));
+  for (HANDLE heap : heaps) {
+    if (!HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry)) {
+      if (!(entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)) continue;
+      figures.busyBytes += entry.cbData;
+      ++figures.busyBlocks;
+    }
+    HeapUnlock(heap);
+  }
+  return figures;
+}
+
+// Committed memory of the process's own (neither image nor mapped file), as the address space
+// shows it.
+long long committedPrivate() {
+  long long total = 0;
+  MEMORY_BASIC_INFORMATION info;
+  const char* address = nullptr;
+  while (VirtualQuery(address, &info, sizeof info) == sizeof info) {
+    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += static_cast<long long>(info.RegionSize);
+    const char* next = static_cast<const char*>(info.BaseAddress) + info.RegionSize;
+    if (next <= address) break;
+    address = next;
+  }
+  return total;
+}
+
 }  // namespace
 
 std::vector<std::wstring> processResources() {
@@ -55,13 +101,17 @@ std::vector<std::wstring> processResources() {
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
   GetProcessMemoryInfo(self, &memory, sizeof memory);
+  const HeapFigures heap = heapsInUse();
   return {L"gdi " + std::to_wstring(gdi),
           L"gdiLive " + std::to_wstring(liveGdiObjects()),
           L"user " + std::to_wstring(user),
           L"handles " + std::to_wstring(handles),
           L"handlesLive " + std::to_wstring(liveHandles()),
           L"workingSet " + std::to_wstring(memory.WorkingSetSize),
-          L"peakWorkingSet " + std::to_wstring(memory.PeakWorkingSetSize)};
+          L"peakWorkingSet " + std::to_wstring(memory.PeakWorkingSetSize),
+          L"committedPrivate " + std::to_wstring(committedPrivate()),
+          L"heapInUse " + std::to_wstring(heap.busyBytes),
+          L"heapBlocks " + std::to_wstring(heap.busyBlocks)};
 }
 
 }  // namespace korvansim
