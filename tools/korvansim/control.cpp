@@ -4,9 +4,7 @@
 
 #include <mutex>
 #include <new>
-
-#include "fw/win32/handles.h"
-#include "module.h"
+#include <optional>
 
 namespace korvansim {
 namespace {
@@ -43,12 +41,7 @@ LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return 0;
 }
 
-// The window classes belong to this DLL, so they must be gone before COM may unload it:
-// registered while at least one control lives, on whichever apartment thread creates it.
-std::mutex classesMutex;
-int classUsers = 0;
-
-bool registerClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) {
+WNDCLASSEXW describeClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = procedure;
@@ -56,40 +49,61 @@ bool registerClass(const wchar_t* name, WNDPROC procedure, HBRUSH background) {
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = background;
   windowClass.lpszClassName = name;
-  return RegisterClassExW(&windowClass) != 0;
+  return windowClass;
 }
 
-bool acquireWindowClasses() {
-  std::lock_guard lock(classesMutex);
-  if (classUsers == 0) {
-    if (!registerClass(kControlWindowClass, controlWindowProc, nullptr)) return false;
-    if (!registerClass(kViewWindowClass, viewWindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
-      UnregisterClassW(kControlWindowClass, moduleInstance());
-      return false;
-    }
-  }
-  ++classUsers;
-  return true;
-}
+struct WindowClasses {
+  fw::win32::RegisteredClass control{describeClass(kControlWindowClass, controlWindowProc, nullptr)};
+  fw::win32::RegisteredClass view{
+      describeClass(kViewWindowClass, viewWindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))};
+  bool valid() const { return control.valid() && view.valid(); }
+};
 
-void releaseWindowClasses() {
-  std::lock_guard lock(classesMutex);
-  if (--classUsers > 0) return;
-  UnregisterClassW(kViewWindowClass, moduleInstance());
-  UnregisterClassW(kControlWindowClass, moduleInstance());
-}
+// The window classes belong to this DLL, so they must be gone before COM may unload it:
+// registered while at least one control lives. The count is the controls' holds, guarded because
+// controls live on more than one apartment thread.
+std::mutex classesMutex;
+int classHolds = 0;
+std::optional<WindowClasses> classes;
 
 std::uint32_t demoSeed(const void* object) {
   return static_cast<std::uint32_t>(GetTickCount() ^ (GetCurrentProcessId() << 16) ^
                                     reinterpret_cast<std::uintptr_t>(object));
 }
 
+// A failure whose last error is lost still fails: creation must never report success without
+// a control.
+HRESULT lastErrorResult() {
+  const HRESULT error = HRESULT_FROM_WIN32(GetLastError());
+  return FAILED(error) ? error : E_FAIL;
+}
+
 }  // namespace
 
 // ---- creation and lifetime ----
 
+WindowClassesHold::WindowClassesHold() {
+  std::lock_guard lock(classesMutex);
+  if (classHolds == 0) {
+    classes.emplace();
+    if (!classes->valid()) {
+      const DWORD error = GetLastError();
+      classes.reset();
+      SetLastError(error);
+      return;
+    }
+  }
+  ++classHolds;
+  held_ = true;
+}
+
+WindowClassesHold::~WindowClassesHold() {
+  if (!held_) return;
+  std::lock_guard lock(classesMutex);
+  if (--classHolds == 0) classes.reset();
+}
+
 Control::Control() : demo_(demoSeed(this)), earlyEvents_(environmentCount(L"KORVANSIM_EARLY_EVENTS")) {
-  objectCreated();
   wchar_t failAll[4];
   if (GetEnvironmentVariableW(L"KORVANSIM_FAIL_ALL", failAll, 4) != 0) device_.failAll(true);
   // A test that counts calls cannot let the demonstration's first call race its `demo off`.
@@ -99,35 +113,25 @@ Control::Control() : demo_(demoSeed(this)), earlyEvents_(environmentCount(L"KORV
 
 Control::~Control() {
   events_.stopWorker();
-  if (view_) DestroyWindow(view_);
-  if (messageWindow_) {
-    // Detach first: the window's last messages must not reach (and re-reference) this object.
-    SetWindowLongPtrW(messageWindow_, GWLP_USERDATA, 0);
-    DestroyWindow(messageWindow_);
-    releaseWindowClasses();
-  }
-  objectDestroyed();
+  // The window's last messages must not reach (and re-reference) an object being destroyed.
+  if (messageWindow_) SetWindowLongPtrW(messageWindow_.get(), GWLP_USERDATA, 0);
 }
 
 HRESULT Control::create(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  auto* control = new (std::nothrow) Control();
+  ComPtr<Control> control(new (std::nothrow) Control());
   if (!control) return E_OUTOFMEMORY;
-  HRESULT result = control->createMessageWindow();
-  if (SUCCEEDED(result)) result = control->QueryInterface(riid, object);
-  control->Release();
-  return result;
+  const HRESULT result = control->createMessageWindow();
+  return FAILED(result) ? result : control->QueryInterface(riid, object);
 }
 
 HRESULT Control::createMessageWindow() {
-  if (!acquireWindowClasses()) return HRESULT_FROM_WIN32(GetLastError());
-  messageWindow_ = CreateWindowExW(0, kControlWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   moduleInstance(), this);
-  if (messageWindow_) return S_OK;
-  const HRESULT error = HRESULT_FROM_WIN32(GetLastError());
-  releaseWindowClasses();
-  return FAILED(error) ? error : E_FAIL;
+  windowClasses_.emplace();
+  if (!windowClasses_->held()) return lastErrorResult();
+  messageWindow_.reset(CreateWindowExW(0, kControlWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       moduleInstance(), this));
+  return messageWindow_ ? S_OK : lastErrorResult();
 }
 
 HRESULT Control::QueryInterface(REFIID riid, void** object) {

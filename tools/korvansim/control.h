@@ -16,6 +16,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <span>
 #include <string>
@@ -24,7 +25,9 @@
 
 #include "channel.h"
 #include "demo.h"
+#include "fw/win32/handles.h"
 #include "korvan_abi.h"
+#include "module.h"
 #include "sim_device.h"
 
 namespace korvansim {
@@ -33,6 +36,21 @@ using Microsoft::WRL::ComPtr;
 
 // The in-place view's window class, registered beside the message-only window's.
 inline constexpr wchar_t kViewWindowClass[] = L"KorvanSim.View";
+
+// A control's hold on its two window classes: the first hold registers them, the last one
+// unregisters them, on whichever apartment thread that happens.
+class WindowClassesHold {
+ public:
+  WindowClassesHold();
+  ~WindowClassesHold();
+  WindowClassesHold(const WindowClassesHold&) = delete;
+  WindowClassesHold& operator=(const WindowClassesHold&) = delete;
+  // False when the classes could not be registered; GetLastError says why.
+  bool held() const { return held_; }
+
+ private:
+  bool held_ = false;
+};
 
 // KORVANSIM_STRICT: comma-separated switches that make the control as exacting as controls made
 // with the common frameworks. None is the lenient default.
@@ -226,7 +244,12 @@ class Control final : public korvan::IKorvan,
   HRESULT refusedUntilReady() const;
   void readUserMode();
 
-  std::atomic<ULONG> references_{1};
+  // Members go in reverse order of declaration, which the teardown relies on: the view and the
+  // message-only window first, then the window classes (which cannot be unregistered while a
+  // window of theirs lives), the sites, sinks and the rest, and last the DLL's count of live
+  // objects, so that COM may unload the DLL only once all of it is gone.
+  CountedObject counted_;
+  std::atomic<ULONG> references_{0};  // the first is create()'s
   const Strictness strict_ = Strictness::fromEnvironment();
   bool initialised_ = false;
   bool designMode_ = false;  // the container said so (strict `usermode` only)
@@ -239,12 +262,14 @@ class Control final : public korvan::IKorvan,
   bool demoRunning_ = false;
   std::deque<PendingEvent> pending_;
 
-  HWND messageWindow_ = nullptr;
-  HWND view_ = nullptr;
   RECT viewRect_{0, 0, 96, 24};
   SIZEL extent_{2540, 635};  // one inch by a quarter, in HIMETRIC
   ComPtr<IOleClientSite> clientSite_;
   ComPtr<IOleInPlaceSite> inPlaceSite_;
+
+  std::optional<WindowClassesHold> windowClasses_;
+  fw::win32::UniqueWindow messageWindow_;
+  fw::win32::UniqueWindow view_;  // while active in place
 };
 
 #undef KORVANSIM_PLACEHOLDER

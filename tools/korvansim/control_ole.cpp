@@ -55,7 +55,7 @@ HRESULT Control::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND paren
     case OLEIVERB_UIACTIVATE:
       return activateInPlace(site ? site : clientSite_.Get(), parent, position);
     case OLEIVERB_HIDE:
-      if (view_) ShowWindow(view_, SW_HIDE);
+      if (view_) ShowWindow(view_.get(), SW_HIDE);
       return S_OK;
     default:
       if (verb < 0) return E_NOTIMPL;
@@ -68,7 +68,7 @@ HRESULT Control::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND paren
 HRESULT Control::activateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
   if (position) viewRect_ = *position;
   if (view_) {
-    SetWindowPos(view_, nullptr, viewRect_.left, viewRect_.top, viewRect_.right - viewRect_.left,
+    SetWindowPos(view_.get(), nullptr, viewRect_.left, viewRect_.top, viewRect_.right - viewRect_.left,
                  viewRect_.bottom - viewRect_.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     return S_OK;
   }
@@ -79,9 +79,9 @@ HRESULT Control::activateInPlace(IOleClientSite* site, HWND parent, LPCRECT posi
   // The device works without a window; with nowhere to show one there is nothing more to do.
   if (!parent) return S_OK;
   if (inPlaceSite) inPlaceSite->OnInPlaceActivate();
-  view_ = CreateWindowExW(0, kViewWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, viewRect_.left,
-                          viewRect_.top, viewRect_.right - viewRect_.left, viewRect_.bottom - viewRect_.top,
-                          parent, nullptr, moduleInstance(), nullptr);
+  view_.reset(CreateWindowExW(0, kViewWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, viewRect_.left,
+                              viewRect_.top, viewRect_.right - viewRect_.left, viewRect_.bottom - viewRect_.top,
+                              parent, nullptr, moduleInstance(), nullptr));
   if (!view_) {
     const HRESULT error = HRESULT_FROM_WIN32(GetLastError());
     if (inPlaceSite) inPlaceSite->OnInPlaceDeactivate();
@@ -120,14 +120,13 @@ HRESULT Control::GetMiscStatus(DWORD, DWORD* status) {
 
 HRESULT Control::GetWindow(HWND* window) {
   if (!window) return E_POINTER;
-  *window = view_;
+  *window = view_.get();
   return view_ ? S_OK : E_FAIL;
 }
 
 HRESULT Control::InPlaceDeactivate() {
   if (!view_) return S_OK;
-  DestroyWindow(view_);
-  view_ = nullptr;
+  view_.reset();
   if (inPlaceSite_) {
     ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
     site->OnInPlaceDeactivate();
@@ -139,7 +138,7 @@ HRESULT Control::SetObjectRects(LPCRECT position, LPCRECT) {
   if (!position) return E_INVALIDARG;
   viewRect_ = *position;
   if (view_) {
-    SetWindowPos(view_, nullptr, viewRect_.left, viewRect_.top, viewRect_.right - viewRect_.left,
+    SetWindowPos(view_.get(), nullptr, viewRect_.left, viewRect_.top, viewRect_.right - viewRect_.left,
                  viewRect_.bottom - viewRect_.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   return S_OK;

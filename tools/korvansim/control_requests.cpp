@@ -44,11 +44,11 @@ void Control::updateDemo() {
   if (shouldRun == demoRunning_) return;
   demoRunning_ = shouldRun;
   if (shouldRun) {
-    SetTimer(messageWindow_, kLevelsTimer, kLevelsIntervalMs, nullptr);
-    SetTimer(messageWindow_, kCallTimer, demo_.firstCallDelayMs(), nullptr);
+    SetTimer(messageWindow_.get(), kLevelsTimer, kLevelsIntervalMs, nullptr);
+    SetTimer(messageWindow_.get(), kCallTimer, demo_.firstCallDelayMs(), nullptr);
   } else {
-    KillTimer(messageWindow_, kLevelsTimer);
-    KillTimer(messageWindow_, kCallTimer);
+    KillTimer(messageWindow_.get(), kLevelsTimer);
+    KillTimer(messageWindow_.get(), kCallTimer);
   }
 }
 
@@ -63,12 +63,12 @@ void Control::onStormTimer() {
     --stormLeft_;
     events_.fire(korvan::kOnSignalA, stormLevels(stormLeft_));
   }
-  if (stormLeft_ == 0) KillTimer(messageWindow_, kStormTimer);
+  if (stormLeft_ == 0) KillTimer(messageWindow_.get(), kStormTimer);
 }
 
 void Control::onCallTimer() {
   // Re-armed before raising: the sink may run a modal loop that lets the next tick through.
-  SetTimer(messageWindow_, kCallTimer, demo_.nextCallDelayMs(), nullptr);
+  SetTimer(messageWindow_.get(), kCallTimer, demo_.nextCallDelayMs(), nullptr);
   if (!device_.plugged()) return;
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -143,7 +143,7 @@ Status Control::carryOut(const Message& request) {
     const auto count = parseCallCount(arguments[0]);
     if (!count) return Status::kBadArgument;
     stormLeft_ += *count;
-    SetTimer(messageWindow_, kStormTimer, 1, nullptr);
+    SetTimer(messageWindow_.get(), kStormTimer, 1, nullptr);
   } else if (verb == L"replug") {
     const auto count = parseCallCount(arguments[0]);
     if (!count) return Status::kBadArgument;
@@ -167,7 +167,7 @@ Status Control::sendReply(HWND replyTo, const std::vector<std::wstring>& entries
   if (bytes.size() > kMaxReplyBytes) return Status::kReplyUndeliverable;
   COPYDATASTRUCT data{kReplyTag, static_cast<DWORD>(bytes.size()), bytes.data()};
   DWORD_PTR result = 0;
-  const bool sent = SendMessageTimeoutW(replyTo, WM_COPYDATA, reinterpret_cast<WPARAM>(messageWindow_),
+  const bool sent = SendMessageTimeoutW(replyTo, WM_COPYDATA, reinterpret_cast<WPARAM>(messageWindow_.get()),
                                         reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG,
                                         kReplyTimeoutMs, &result) != 0;
   return sent && static_cast<Status>(result) == Status::kDone ? Status::kDone : Status::kReplyUndeliverable;
@@ -175,7 +175,7 @@ Status Control::sendReply(HWND replyTo, const std::vector<std::wstring>& entries
 
 void Control::queueEvent(DISPID id, std::vector<std::wstring> arguments, unsigned burst) {
   pending_.push_back({id, std::move(arguments), burst});
-  PostMessageW(messageWindow_, kFirePendingMessage, 0, 0);
+  PostMessageW(messageWindow_.get(), kFirePendingMessage, 0, 0);
 }
 
 void Control::fireNextQueued() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "control.h"
+#include "fw/win32/handles.h"
 #include "korvan_abi.h"
 
 namespace korvansim {
@@ -84,30 +85,12 @@ LSTATUS setText(HKEY key, const wchar_t* name, const std::wstring& value) {
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-
-  LSTATUS create(HKEY parent, const std::wstring& path) {
-    return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key_, nullptr);
-  }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 LSTATUS writeRegistration(const RegistrationRoot& root, const std::wstring& path) {
-  RegistryKey classKey;
-  RegistryKey serverKey;
-  LSTATUS status = classKey.create(root.key, classKeyPath(root));
+  fw::win32::UniqueRegistryKey classKey;
+  fw::win32::UniqueRegistryKey serverKey;
+  LSTATUS status = fw::win32::createKeyForWriting(root.key, classKeyPath(root).c_str(), classKey);
   if (status == ERROR_SUCCESS) status = setText(classKey.get(), nullptr, kClassDescription);
-  if (status == ERROR_SUCCESS) status = serverKey.create(classKey.get(), L"InprocServer32");
+  if (status == ERROR_SUCCESS) status = fw::win32::createKeyForWriting(classKey.get(), L"InprocServer32", serverKey);
   if (status == ERROR_SUCCESS) status = setText(serverKey.get(), nullptr, path);
   if (status == ERROR_SUCCESS) status = setText(serverKey.get(), L"ThreadingModel", L"Apartment");
   return status;

@@ -10,4 +10,13 @@ HINSTANCE moduleInstance();
 void objectCreated();
 void objectDestroyed();
 
+// One live object of the DLL for as long as the owner lives.
+class CountedObject {
+ public:
+  CountedObject() { objectCreated(); }
+  ~CountedObject() { objectDestroyed(); }
+  CountedObject(const CountedObject&) = delete;
+  CountedObject& operator=(const CountedObject&) = delete;
+};
+
 }  // namespace korvansim

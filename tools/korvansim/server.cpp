@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <string>
 
+#include "fw/win32/handles.h"
 #include "korvan_abi.h"
 
 namespace {
@@ -52,14 +53,11 @@ int registerServer() {
   if (FAILED(LoadTypeLibEx(programPath().c_str(), REGKIND_REGISTER, library.GetAddressOf()))) return 1;
   const std::wstring command = L"\"" + programPath() + L"\"";
   for (const Root& root : kRoots) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root.key, serverKeyPath(root.classes).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-      continue;
-    }
-    const LSTATUS written = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+    fw::win32::UniqueRegistryKey key;
+    if (fw::win32::createKeyForWriting(root.key, serverKeyPath(root.classes).c_str(), key) != ERROR_SUCCESS) continue;
+    const LSTATUS written = RegSetValueExW(key.get(), nullptr, 0, REG_SZ,
+                                           reinterpret_cast<const BYTE*>(command.c_str()),
                                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
     if (written == ERROR_SUCCESS) return 0;
   }
   return 1;

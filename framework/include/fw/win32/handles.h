@@ -1,5 +1,6 @@
 // Move-only owners of Windows handles: each frees its handle exactly once. Header-only, so
-// that the simulator DLL, which links nothing of the framework, owns its handles the same way.
+// that the simulator's DLL and server, which link nothing of the framework, own their handles the
+// same way.
 #pragma once
 
 #include <windows.h>
@@ -61,6 +62,11 @@ struct GlobalTraits {
   static void close(HGLOBAL h) { GlobalFree(h); }
 };
 
+struct RegistryKeyTraits {
+  static HKEY invalid() { return nullptr; }
+  static void close(HKEY h) { RegCloseKey(h); }
+};
+
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 template <class T>
 using GdiObject = UniqueHandle<T, GdiTraits<T>>;
@@ -68,6 +74,15 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalTraits>;
+using UniqueRegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
+
+// Creates a key, or opens it when it exists, for writing. On failure the owner is left empty.
+inline LSTATUS createKeyForWriting(HKEY parent, const wchar_t* path, UniqueRegistryKey& key) {
+  HKEY created = nullptr;
+  const LSTATUS status = RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr);
+  key.reset(status == ERROR_SUCCESS ? created : nullptr);
+  return status;
+}
 
 // A window class registered for as long as the owner lives. A class of that name registered
 // before (by an earlier owner that still lives) is taken as it is and left registered.
