@@ -4,6 +4,7 @@
 // where windows, moves and fonts count, since the first mark, the windows the program's thread
 // made, the times one was placed (SetWindowPos) and the times one was given a font: each is a
 // round trip to the window system, and a layout that loads well costs one of each a control.
+// Each step also goes to the debugger output.
 #include <windows.h>
 
 #include <cstdio>
@@ -71,6 +72,9 @@ void mark(const char* step) {
   std::fprintf(t.file, "%8.1f %8.1f %4ld %4ld %4ld  %s\n", now - t.created, now - t.previous, counts.windows,
                counts.moves, counts.fonts, step);
   std::fflush(t.file);
+  // And to the debugger output, so that a Wine log (WINEDEBUG=+server,+debugstr) shows where
+  // each step falls among the window system's requests.
+  OutputDebugStringA(step);
   t.previous = now;
 }
 

@@ -13,27 +13,22 @@
 namespace fw::win32 {
 namespace {
 
-constexpr wchar_t kPeerProp[] = L"Zelvora.Peer";
 // The component's name as a global atom, so that another program (the tests) can find a
 // control by name.
 constexpr wchar_t kNameProp[] = L"Zelvora.Name";
 
 }  // namespace
 
-Win32Widget* widgetOf(HWND hwnd) { return hwnd ? static_cast<Win32Widget*>(GetPropW(hwnd, kPeerProp)) : nullptr; }
-
 void Win32Widget::createChild(const wchar_t* windowClass, DWORD style, DWORD exStyle) {
   createWindow(windowClass, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, exStyle, 0, 0);
-  if (isFrameworkClass(windowClass)) return;
-  SetWindowSubclass(hwnd(), childSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
-  subclassed_ = true;
+  if (!isFrameworkClass(windowClass)) subclassSystemWindow(hwnd());
 }
 
 void Win32Widget::createWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, int x, int y) {
   HWND parentWindow = parent_ ? parent_->hwnd() : nullptr;
   hwnd_.reset(CreateWindowExW(exStyle, windowClass, L"", style, x, y, 0, 0, parentWindow, nullptr, instance(), this));
   if (!hwnd_) throw std::runtime_error("the window could not be created (error " + std::to_string(GetLastError()) + ")");
-  SetPropW(hwnd(), kPeerProp, this);
+  adoptWindow(hwnd(), *this);
 }
 
 Win32Widget::~Win32Widget() {
@@ -42,8 +37,7 @@ Win32Widget::~Win32Widget() {
     RemovePropW(hwnd_.get(), kNameProp);
     GlobalDeleteAtom(atom);
   }
-  RemovePropW(hwnd_.get(), kPeerProp);
-  if (subclassed_) RemoveWindowSubclass(hwnd_.get(), childSubclass, 0);
+  releaseWindow(hwnd_.get());
 }
 
 void Win32Widget::setName(const std::string& name) {
@@ -176,6 +170,16 @@ bool isInput(UINT msg) {
 }
 
 Point pointOf(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
+
+// A window without border, caption or scroll bars: its client area is all of it, and there is
+// nothing to paint outside. The system's handling of WM_NCPAINT would still fetch a window DC,
+// several round trips to the window system for every control each time its form is shown.
+bool clientAreaFillsWindow(HWND hwnd) {
+  RECT window, client;
+  GetWindowRect(hwnd, &window);
+  GetClientRect(hwnd, &client);
+  return window.right - window.left == client.right && window.bottom - window.top == client.bottom;
+}
 HWND hwndOf(WPARAM wp) { return reinterpret_cast<HWND>(wp); }
 
 }  // namespace
@@ -241,6 +245,7 @@ bool Win32Widget::sharedMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result
       if (!onSetCursor(hwndOf(wp), LOWORD(lp))) return false;
       result = TRUE;
       return true;
+    case WM_NCPAINT: return clientAreaFillsWindow(hwnd());
     case WM_ERASEBKGND:
       if (!onEraseBackground(reinterpret_cast<HDC>(wp))) return false;
       result = 1;
@@ -250,7 +255,7 @@ bool Win32Widget::sharedMessage(UINT msg, WPARAM& wp, LPARAM lp, LRESULT& result
 }
 
 LRESULT Win32Widget::systemMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  return subclassed_ ? DefSubclassProc(hwnd(), msg, wp, lp) : DefWindowProcW(hwnd(), msg, wp, lp);
+  return callSystemProc(hwnd(), msg, wp, lp);
 }
 
 void Win32Widget::onCommand(WORD code, WORD id, HWND child) {
@@ -352,12 +357,11 @@ void Win32Widget::replaceWindow(UniqueWindow created, bool visible) {
   const bool hadFocus = GetFocus() == old;
   removeHintTool();
   HANDLE name = RemovePropW(old, kNameProp);
-  RemovePropW(old, kPeerProp);
-  RemoveWindowSubclass(old, childSubclass, 0);
+  releaseWindow(old);
   UniqueWindow previous = std::exchange(hwnd_, std::move(created));
   if (name) SetPropW(hwnd(), kNameProp, name);
-  SetPropW(hwnd(), kPeerProp, this);
-  SetWindowSubclass(hwnd(), childSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
+  adoptWindow(hwnd(), *this);
+  subclassSystemWindow(hwnd());
   SetWindowPos(hwnd(), old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : 0));
   if (hadFocus) SetFocus(hwnd());
   formWidget().childWindowReplaced(old, hwnd());

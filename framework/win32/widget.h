@@ -148,7 +148,6 @@ class Win32Widget : public WidgetPeer {
 
  private:
   int scrollMessagePosition(ScrollBar bar, int code, WORD carried) const;
-  bool subclassed_ = false;  // a system class's child: its messages come through the subclass
 
   TOOLINFOW hintTool(const Win32Widget& form) const;
   HWND tooltip();
@@ -178,7 +177,14 @@ bool isFrameworkClass(const wchar_t* windowClass);
 HCURSOR cursorHandle(int number);
 // A mouse message's key flags; Alt, which they lack, from the keyboard's state. input.cpp.
 ShiftState mouseShift(WPARAM flags);
-// Brings a system class's child's messages to its widget's message().
-LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref);
+// The windows of the widgets (widgets.cpp). adoptWindow makes a window known to widgetOf;
+// subclassSystemWindow brings a system class's child's messages to its widget's message()
+// before its class's procedure; releaseWindow forgets the widget when it goes.
+void adoptWindow(HWND hwnd, Win32Widget& widget);
+void subclassSystemWindow(HWND hwnd);
+void releaseWindow(HWND hwnd);
+// The system's handling of a message: the class's own procedure for a system class's child,
+// DefWindowProc for the framework's classes.
+LRESULT callSystemProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 }  // namespace fw::win32

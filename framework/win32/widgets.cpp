@@ -13,6 +13,7 @@
 #include <cwchar>
 #include <exception>
 #include <stdexcept>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -74,6 +75,31 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return route(*w, msg, wp, lp, [&](WPARAM passed) { return DefWindowProcW(hwnd, msg, passed, lp); });
 }
 
+// Every window of the framework's widgets, in the program's own memory. A message looks its
+// widget up here at no cost, where a window property (or the common controls' subclass, which
+// keeps its chain in one) costs a round trip to the window system for every message of every
+// control. Windows belong to the GUI thread, and so does this.
+struct WindowEntry {
+  Win32Widget* widget = nullptr;  // null once the widget is gone and its window is going
+  WNDPROC systemProc = nullptr;   // a system class's child: the procedure its messages end in
+};
+
+std::unordered_map<HWND, WindowEntry>& knownWindows() {
+  static auto* windows = new std::unordered_map<HWND, WindowEntry>;  // outlives every window
+  return *windows;
+}
+
+// A system class's child's messages, before its class's own procedure.
+LRESULT CALLBACK childProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  const auto found = knownWindows().find(hwnd);
+  if (found == knownWindows().end()) return DefWindowProcW(hwnd, msg, wp, lp);
+  const WNDPROC system = found->second.systemProc;
+  Win32Widget* w = found->second.widget;
+  if (msg == WM_NCDESTROY) knownWindows().erase(found);
+  if (!w || msg == WM_NCDESTROY) return CallWindowProcW(system, hwnd, msg, wp, lp);
+  return route(*w, msg, wp, lp, [&](WPARAM passed) { return CallWindowProcW(system, hwnd, msg, passed, lp); });
+}
+
 // Cursors registered by number; owned for the life of the program as the system owns its own.
 std::vector<std::pair<int, HCURSOR>>& registeredCursors() {
   static std::vector<std::pair<int, HCURSOR>> cursors;
@@ -82,10 +108,35 @@ std::vector<std::pair<int, HCURSOR>>& registeredCursors() {
 
 }  // namespace
 
-// A system class's child's messages, before its class's own procedure.
-LRESULT CALLBACK childSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-  return route(*reinterpret_cast<Win32Widget*>(ref), msg, wp, lp,
-               [&](WPARAM passed) { return DefSubclassProc(hwnd, msg, passed, lp); });
+
+Win32Widget* widgetOf(HWND hwnd) {
+  const auto found = knownWindows().find(hwnd);
+  return found == knownWindows().end() ? nullptr : found->second.widget;
+}
+
+void adoptWindow(HWND hwnd, Win32Widget& widget) { knownWindows()[hwnd] = {&widget, nullptr}; }
+
+void subclassSystemWindow(HWND hwnd) {
+  knownWindows()[hwnd].systemProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(childProc)));
+}
+
+void releaseWindow(HWND hwnd) {
+  const auto found = knownWindows().find(hwnd);
+  if (found == knownWindows().end()) return;
+  WindowEntry& entry = found->second;
+  entry.widget = nullptr;
+  // A window subclassed after ours (a tooltip's tool) still passes its messages through
+  // childProc: the entry then stays until the window's last message.
+  if (entry.systemProc && reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) != childProc) return;
+  if (entry.systemProc) SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.systemProc));
+  knownWindows().erase(found);
+}
+
+LRESULT callSystemProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  const auto found = knownWindows().find(hwnd);
+  const WNDPROC system = found == knownWindows().end() ? nullptr : found->second.systemProc;
+  return system ? CallWindowProcW(system, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 bool isFrameworkClass(const wchar_t* windowClass) {
