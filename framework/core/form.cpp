@@ -24,12 +24,15 @@ void Form::loadLayout(const std::string& resourceName, Components when) {
   startup_trace::mark(("  layout read " + resourceName).c_str());
   LoadContext ctx{resourceName, dpi_, this};
   setName(root.name);
+  // A window that waits for its first showing is not sized to its content yet, nor given its
+  // icon: neither shows while it is hidden, and both cost the window system's work at start.
+  if (when == Components::OnFirstShow) pending_ = std::make_unique<PendingLayout>(PendingLayout{resourceName, {}});
   holdWindow(true);
   for (const auto& p : root.properties)
     if (p.key != "Menu") applyProperty(p, ctx);
   holdWindow(false);
-  if (when == Components::OnFirstShow) {
-    pending_ = std::make_unique<PendingLayout>(PendingLayout{resourceName, std::move(root)});
+  if (pending_) {
+    pending_->root = std::move(root);
     return;
   }
   finishLayout(root, resourceName);
@@ -38,6 +41,7 @@ void Form::loadLayout(const std::string& resourceName, Components when) {
 void Form::makeComponents() {
   if (!pending_) return;
   const std::unique_ptr<PendingLayout> pending = std::move(pending_);
+  if (!icon_.empty()) peer<FormPeer>().setIcon(icon_);
   finishLayout(pending->root, pending->file);
   componentsMade();
 }
@@ -189,7 +193,7 @@ void Form::applyProperty(const LayoutProperty& p, LoadContext& ctx) {
     ctx.boolean(p);  // forms always scale to the screen and never scroll
   } else if (k == "Icon") {
     icon_ = ctx.identifier(p);
-    peer<FormPeer>().setIcon(icon_);
+    if (!pending_) peer<FormPeer>().setIcon(icon_);
   } else if (k == "Menu") {
     const std::string name = ctx.identifier(p);
     auto* menu = dynamic_cast<MainMenu*>(findComponent(name));
