@@ -12,7 +12,6 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
-#include <semaphore>
 #include <string>
 #include <thread>
 #include <vector>
@@ -126,18 +125,21 @@ TEST_F(ToneTest, TheToneMutexDecidesWhetherTheTonePlays) {
       {"free", true, [] { return std::function<void()>([] {}); }},
       {"held by another thread past 100 ms", false,
        [] {
-         auto release = std::make_shared<std::binary_semaphore>(0);
-         auto holding = std::make_shared<std::binary_semaphore>(0);
+         // Signals through a mutex and a condition variable: this compiler's std::binary_semaphore
+         // waits on an atomic without a futex under Windows, and a release could go unseen,
+         // leaving both threads waiting (libstdc++ 12).
+         auto release = std::make_shared<Ends>(60s);
+         auto holding = std::make_shared<Ends>(60s);
          auto holder = std::make_shared<std::thread>([release, holding] {
            fw::NamedMutex m(toneMutex());
            m.wait(INFINITE);
-           holding->release();
-           release->acquire();
+           holding->add();
+           release->waitFor(1);
            m.release();
          });
-         holding->acquire();
+         holding->waitFor(1);
          return std::function<void()>([release, holder] {
-           release->release();
+           release->add();
            holder->join();
          });
        }},
