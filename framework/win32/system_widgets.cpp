@@ -74,7 +74,20 @@ class ProgressBarWidget final : public Win32Widget, public ProgressPeer {
     createChild(PROGRESS_CLASSW, style.smooth ? PBS_SMOOTH : 0);
   }
   void setRange(int min, int max) override { SendMessageW(hwnd(), PBM_SETRANGE32, min, max); }
-  void setPosition(int position) override { SendMessageW(hwnd(), PBM_SETPOS, position, 0); }
+  // The bar paints itself at once on every change of position (PBM_SETPOS updates the window
+  // before it returns), and a themed bar's paint is costly: a burst of level reports would paint
+  // every intermediate value. Drawing is held while the position changes, and the bar is painted
+  // in the next paint cycle, once for however many changes came before it.
+  void setPosition(int position) override {
+    if (position == this->position()) return;
+    // Turning drawing back on shows a window: a hidden bar paints nothing anyway.
+    const bool shown = (GetWindowLongPtrW(hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown) SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd(), PBM_SETPOS, position, 0);
+    if (!shown) return;
+    SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd(), nullptr, FALSE);
+  }
   int position() const override { return static_cast<int>(SendMessageW(hwnd(), PBM_GETPOS, 0, 0)); }
   void setSmooth(bool smooth) override {
     LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);

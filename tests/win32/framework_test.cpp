@@ -1,8 +1,9 @@
 // Platform services of the win32 backend that have no headless twin worth testing: the text
 // clipboard with its code-page conversion, hidden message windows and their class, a message
-// handled once by every kind of window, the character set a control's font asks for, and where
-// a form's window is centred.
+// handled once by every kind of window, the character set a control's font asks for, where
+// a form's window is centred, and a progress bar painted once for a burst of positions.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -244,3 +245,49 @@ TEST(FormWindow, ScreenCenterIsTheWholeScreensCentre) {
 }
 
 }  // namespace
+
+// The paints of one window on this thread: those the message loop takes and those sent at once
+// (UpdateWindow).
+struct PaintCount {
+  static inline HWND window = nullptr;
+  static inline int paints = 0;
+  static LRESULT CALLBACK taken(int code, WPARAM wp, LPARAM lp) {
+    const auto* msg = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && wp == PM_REMOVE && msg->message == WM_PAINT && msg->hwnd == window) ++paints;
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static LRESULT CALLBACK sent(int code, WPARAM wp, LPARAM lp) {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && msg->message == WM_PAINT && msg->hwnd == window) ++paints;
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+};
+
+// A burst of level reports moves a bar many times before the loop runs again: the bar shows the
+// last position, painted once. A hidden bar takes a position and stays hidden.
+TEST(ProgressBar, ABurstOfPositionsIsPaintedOnceAndAHiddenBarStaysHidden) {
+  initializeOnce();
+  fw::Form form(nullptr);
+  form.setBounds({50, 50, 450, 200});
+  auto& bar = form.create<fw::ProgressBar>(&form);
+  bar.setBounds({10, 10, 310, 30});
+  bar.setRange(0, 30);
+  form.show();
+  fw::Application::instance().processMessages();
+  const HWND window = fw::win32::nativeWindow(bar);
+  PaintCount::window = window;
+  PaintCount::paints = 0;
+  const HHOOK taken = SetWindowsHookExW(WH_GETMESSAGE, PaintCount::taken, nullptr, GetCurrentThreadId());
+  const HHOOK sent = SetWindowsHookExW(WH_CALLWNDPROC, PaintCount::sent, nullptr, GetCurrentThreadId());
+  for (int level = 1; level <= 30; ++level) bar.setPosition(level);
+  fw::Application::instance().processMessages();
+  UnhookWindowsHookEx(sent);
+  UnhookWindowsHookEx(taken);
+  EXPECT_EQ(PaintCount::paints, 1);
+  EXPECT_EQ(SendMessageW(window, PBM_GETPOS, 0, 0), 30);
+
+  bar.hide();
+  bar.setPosition(5);
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_EQ(SendMessageW(window, PBM_GETPOS, 0, 0), 5);
+}
