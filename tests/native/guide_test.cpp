@@ -88,7 +88,9 @@ TEST_F(GuideWindows, EachWindowShowsTheIconItsDesignGivesIt) {
     const char* icon;
   } cases[] = {{form1, "MAINICON"}, {form2, "GUIDEICON"}, {form3, "APPICON"}, {help, "APPICON"}};
   for (const auto& c : cases) {
-    if (c.form != form1) EXPECT_EQ(fw::headless::iconOf(*c.form), "") << c.form->name() << " before its first showing";
+    if (c.form != form1) {
+      EXPECT_EQ(fw::headless::iconOf(*c.form), "") << c.form->name() << " before its first showing";
+    }
     c.form->show();
     EXPECT_EQ(fw::headless::iconOf(*c.form), c.icon) << c.form->name();
   }
