@@ -95,8 +95,11 @@ LRESULT CALLBACK childProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (found == knownWindows().end()) return DefWindowProcW(hwnd, msg, wp, lp);
   const WNDPROC system = found->second.systemProc;
   Win32Widget* w = found->second.widget;
-  if (msg == WM_NCDESTROY) knownWindows().erase(found);
-  if (!w || msg == WM_NCDESTROY) return CallWindowProcW(system, hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {  // the window's last message: nothing is known of it after this
+    knownWindows().erase(found);
+    return CallWindowProcW(system, hwnd, msg, wp, lp);
+  }
+  if (!w) return CallWindowProcW(system, hwnd, msg, wp, lp);
   return route(*w, msg, wp, lp, [&](WPARAM passed) { return CallWindowProcW(system, hwnd, msg, passed, lp); });
 }
 
